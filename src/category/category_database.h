@@ -1,0 +1,34 @@
+// The category tree: CategoryInfo records whose position is their id, with
+// the Root at position 0, mirrored record by record to "MVDBCAT.db".
+#pragma once
+
+#include <cstdint>
+
+#include "mvdb.h"
+#include "platform/platform.h"
+#include "storage/store.h"
+
+namespace mvdb {
+
+class CategoryDatabase : public Store<CategoryInfo, int32_t> {
+public:
+    CategoryDatabase(SharedAccount& account, const platform::CodePage& codePage);
+    ~CategoryDatabase() override = default;
+
+    int32_t Load();
+    int32_t LoadDefaults();
+    int32_t Clear() { return LoadDefaults(); }
+
+    int32_t GetCount() const { return RecordCount(); }
+    int32_t NewCategoryId() const;
+    int32_t FindFreeSlot() const;
+    int32_t CheckParent(int32_t id) const;
+    int32_t GetAccessFlags(int32_t position, uint32_t* out) const;
+
+private:
+    const platform::CodePage& codePage_;
+};
+
+bool IsTombstone(const CategoryInfo& record);
+
+}  // namespace mvdb

@@ -1,0 +1,56 @@
+#include "client/client_database.h"
+
+#include "storage/folder_chain.h"
+#include "storage/storage_paths.h"
+
+namespace mvdb {
+
+namespace {
+
+constexpr FileTraits kClientFile{"MVDBCLT.db", sizeof(ClientInfo), "Marovale Client Database",
+                                 "Marovale FileAccess Client"};
+constexpr StorePolicy kClientPolicy{0, MVDB_ERR_INVALID};
+
+// The client file's block is only checked, never adopted: a length the
+// password field cannot have marks it damaged.
+bool ClientAccountIsSound(const DBAccount& block) {
+    return block.passwordLength >= 0 && block.passwordLength <= 64;
+}
+
+}  // namespace
+
+ClientDatabase::ClientDatabase(SharedAccount& account, const platform::CodePage& codePage)
+    : Store(account, kClientFile, kClientPolicy), codePage_(codePage) {
+    ResolveCataloguePath("DBHOST", &path_);
+    ClaimWriterAndOpen([this] { CreateFolderChain(path_, 0, codePage_); });
+    Load();
+}
+
+int32_t ClientDatabase::Load() {
+    DBAccount ownBlock{};
+    int32_t count = 0;
+    int32_t read = 0;
+    switch (LoadRecords(&ownBlock, &count, &read, ClientAccountIsSound)) {
+        case HeaderState::kNotOpen:
+            return -1;
+        case HeaderState::kWrongMagic:
+            SaveAll();
+            return 0;
+        case HeaderState::kDamagedAccount:
+            SaveAll();
+            return MVDB_ERR_BAD_ACCOUNT;
+        case HeaderState::kSound:
+            break;
+    }
+    return 0;
+}
+
+void ClientDatabase::Clear() {
+    {
+        platform::CriticalSectionGuard guard(storeLock_);
+        records_.Clear();
+    }
+    SaveAll();
+}
+
+}  // namespace mvdb

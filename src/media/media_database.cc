@@ -1,0 +1,124 @@
+#include "media/media_database.h"
+
+#include <cctype>
+
+#include "media/live_channels.h"
+#include "storage/fixed_string.h"
+#include "storage/folder_chain.h"
+#include "storage/storage_paths.h"
+
+namespace mvdb {
+
+namespace {
+
+constexpr FileTraits kMediaFile{"MVDBMF.db", sizeof(MediaElement), "Marovale Media Database",
+                                "Marovale FileAccess Media"};
+// Only the writer of the media file ever writes it.
+constexpr StorePolicy kMediaPolicy{MVDB_ERR_WRITE, MVDB_ERR_WRITE};
+
+// The host name value is read with a limit of 63 bytes, NUL included.
+constexpr size_t kHostNameBuffer = 63;
+
+std::string ReadStoreHostName() {
+    const std::unique_ptr<platform::RegistryKey> key = platform::OpenMachineKey(kHostManKey);
+    if (!key) return std::string();
+    return key->ReadString("HostName", kHostNameBuffer).value_or("Unknown");
+}
+
+bool AllDigits(const std::string& text, size_t begin, size_t end) {
+    if (begin >= end) return false;
+    for (size_t i = begin; i < end; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsInfoFileName(const std::string& name) {
+    constexpr char kPrefix[] = "MVDB";
+    constexpr char kSuffix[] = ".dat";
+    if (name.size() < 11 || name.compare(0, 4, kPrefix) != 0 || name.compare(name.size() - 4, 4, kSuffix) != 0) {
+        return false;
+    }
+    const size_t hyphen = name.find('-', 4);
+    return hyphen != std::string::npos && AllDigits(name, 4, hyphen) && AllDigits(name, hyphen + 1, name.size() - 4);
+}
+
+MediaDatabase::MediaDatabase(SharedAccount& account, const platform::CodePage& codePage)
+    : Store(account, kMediaFile, kMediaPolicy), codePage_(codePage) {
+    hostName_ = ReadStoreHostName();
+    MediaLocations locations;
+    locations.filePath = path_;
+    ResolveMediaLocations(&locations, codePage_);
+    path_ = locations.filePath;
+    infoFolder_ = locations.infoFolder;
+    channelCount_ = locations.channelCount;
+    ClaimWriterAndOpen([this] {
+        CreateFolderChain(path_, 0, codePage_);
+        CreateFolderChain(infoFolder_, 1, codePage_);
+    });
+    Load();
+}
+
+int32_t MediaDatabase::Load() {
+    int32_t count = 0;
+    int32_t read = 0;
+    const HeaderState state =
+        LoadIntoSharedAccount([&](DBAccount* block) { return LoadRecords(block, &count, &read); });
+    switch (state) {
+        case HeaderState::kNotOpen:
+            return -1;
+        case HeaderState::kWrongMagic:
+            // A new or foreign file gets an empty container header first,
+            // whether or not this store is the writer.
+            file_.WriteHeaderUnlocked(account_.Get(), 0);
+            SeedDefaultChannels();
+            return 0;
+        case HeaderState::kDamagedAccount:
+            count = 0;  // the count is not read behind a damaged block
+            break;
+        case HeaderState::kSound:
+            break;
+    }
+    // A file without elements is given the default content at every load.
+    if (count == 0) SeedDefaultChannels();
+    return 0;
+}
+
+int32_t MediaDatabase::SeedDefaultChannels() {
+    platform::CriticalSectionGuard guard(storeLock_);
+    records_.Replace(DefaultChannels(channelCount_, hostName_));
+    SaveAll();
+    return 0;
+}
+
+int32_t MediaDatabase::Clear() {
+    SweepInfoFolder();
+    SeedDefaultChannels();
+    return 0;
+}
+
+int32_t MediaDatabase::SweepInfoFolder() {
+    // An empty info folder means the current folder, where only files that
+    // look like info files are ours to delete.
+    const bool currentFolder = infoFolder_.empty();
+    for (const std::string& name : platform::ListFiles(infoFolder_)) {
+        if (currentFolder) {
+            if (IsInfoFileName(name)) platform::RemoveFile(name);
+        } else {
+            platform::RemoveFile(infoFolder_ + platform::kPathSeparator + name);
+        }
+    }
+    return 0;
+}
+
+int32_t MediaDatabase::GetRecord(int32_t index, MediaInfo* out) const {
+    if (out == nullptr) return MVDB_ERR_INVALID;
+    MediaElement element;
+    if (!records_.Get(index, &element) || IsDeleted(element.info)) return MVDB_ERR_OUT_OF_RANGE;
+    *out = element.info;
+    return 0;
+}
+
+}  // namespace mvdb

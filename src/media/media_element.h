@@ -1,0 +1,24 @@
+// The 1224-byte unit of the media array, the media file and the media
+// result slots: the item as callers see it, then its info area.
+#pragma once
+
+#include <cstddef>
+
+#include "addinfo/info_area.h"
+#include "mvdb.h"
+
+namespace mvdb {
+
+struct MediaElement {
+    MediaInfo info;
+    InfoArea infoArea;
+};
+static_assert(sizeof(MediaElement) == 1224);
+static_assert(offsetof(MediaElement, infoArea) == 960);
+
+inline bool IsDeleted(const MediaInfo& info) { return (info.mediaFlags & MVDB_MEDIA_DELETED) != 0; }
+inline bool IsLive(const MediaInfo& info) {
+    return (info.mediaType & MVDB_MEDIA_KIND_MASK) == MVDB_MEDIA_KIND_LIVE;
+}
+
+}  // namespace mvdb

@@ -1,0 +1,172 @@
+// The one narrow interface between the library and the operating system.
+// posix/ and win32/ implement it; nothing else in the library includes a
+// system header. Every call reports failure by its result, never by throwing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mvdb::platform {
+
+// ---- Files -----------------------------------------------------------------
+
+// An open file with positioned reads and writes. Closed by the destructor.
+class File {
+public:
+    virtual ~File() = default;
+    // Reads up to n bytes at offset; the number read, or -1 on failure.
+    virtual int64_t ReadAt(uint64_t offset, void* buffer, size_t n) = 0;
+    // Writes n bytes at offset; the number written, or -1 on failure.
+    virtual int64_t WriteAt(uint64_t offset, const void* data, size_t n) = 0;
+    // The file's size in bytes, or -1.
+    virtual int64_t Size() = 0;
+};
+
+// Opens for reading and writing, creating the file when missing; every
+// write reaches the disk before it returns; other openers may only read.
+std::unique_ptr<File> OpenAlways(const std::string& path);
+// Opens an existing file for reading only.
+std::unique_ptr<File> OpenExistingForRead(const std::string& path);
+// Deletes one file; false when it could not be deleted.
+bool RemoveFile(const std::string& path);
+
+// ---- Named mutexes ---------------------------------------------------------
+
+// A machine-wide named mutex held only for its existence: it exists while
+// some handle to it is open, in this or any other process.
+class NamedMarker {
+public:
+    virtual ~NamedMarker() = default;
+};
+
+enum class MarkerResult { kCreated, kExisted, kFailed };
+
+// Creates the named mutex without owning it. kCreated with the handle when
+// this call brought it into existence; kExisted (no handle kept) when it
+// existed already; kFailed when the system refused. The test and the
+// creation are one step towards other processes.
+MarkerResult CreateMarker(const std::string& name, std::unique_ptr<NamedMarker>* handle);
+
+// A machine-wide named mutex that serialises writers of one file among
+// threads and processes. A holder that dies releases it.
+class NamedLock {
+public:
+    virtual ~NamedLock() = default;
+    // Waits without a time limit; an abandoned mutex counts as acquired.
+    virtual void Acquire() = 0;
+    virtual void Release() = 0;
+};
+std::unique_ptr<NamedLock> OpenNamedLock(const std::string& name);
+
+// ---- Critical sections -----------------------------------------------------
+
+// A recursive in-process lock.
+class CriticalSection {
+public:
+    CriticalSection();
+    ~CriticalSection();
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    void Enter();
+    void Leave();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+class CriticalSectionGuard {
+public:
+    explicit CriticalSectionGuard(CriticalSection& cs) : cs_(cs) { cs_.Enter(); }
+    ~CriticalSectionGuard() { cs_.Leave(); }
+    CriticalSectionGuard(const CriticalSectionGuard&) = delete;
+    CriticalSectionGuard& operator=(const CriticalSectionGuard&) = delete;
+
+private:
+    CriticalSection& cs_;
+};
+
+// ---- Configuration (the machine-wide registry) -----------------------------
+
+// A key of the machine hive, opened for reading.
+class RegistryKey {
+public:
+    virtual ~RegistryKey() = default;
+    // The string value's bytes up to its first NUL, when the value exists
+    // and, NUL included, fits a buffer of bufferSize bytes.
+    virtual std::optional<std::string> ReadString(const std::string& value, size_t bufferSize) = 0;
+    // A 4-byte little-endian integer value; nullopt when missing or longer.
+    virtual std::optional<int32_t> ReadInt32(const std::string& value) = 0;
+};
+// subkey uses backslashes, as "Software\\Tarnwick\\Marovale\\Folder".
+std::unique_ptr<RegistryKey> OpenMachineKey(const std::string& subkey);
+
+// ---- Paths and folders -----------------------------------------------------
+
+// The separator of path components: a backslash on Windows, a slash here.
+extern const char kPathSeparator;
+
+// The full path of the running executable, when it fits 259 bytes.
+std::optional<std::string> ExecutablePath();
+
+// The drive (possibly empty) and the directory part of a path, the directory
+// ending with a separator; file name and extension are dropped.
+struct SplitPathResult {
+    std::string drive;
+    std::string directory;
+};
+SplitPathResult SplitPath(const std::string& path);
+
+// True when a folder chain may be created along this path: an absolute
+// path below a root (a drive letter and colon on Windows, a leading slash
+// here), longer than the root alone, and with at least one separator.
+bool IsCreatablePath(const std::string& path);
+
+// True when the file system reports attributes for the path.
+bool PathExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+// Creates one folder with default security; false when that fails.
+bool MakeDirectory(const std::string& path);
+
+// The names of the plain files (not folders) in a folder; empty when the
+// folder cannot be read. An empty folder path means the current folder.
+std::vector<std::string> ListFiles(const std::string& folder);
+
+// ---- Time ------------------------------------------------------------------
+
+// Seconds since 1970-01-01 00:00 UTC, as a 32-bit count.
+int32_t CurrentTime();
+
+// ---- Multibyte code page ---------------------------------------------------
+
+// The code page of the system's narrow strings, chosen when a database is
+// opened. The string functions stop at a NUL.
+class CodePage {
+public:
+    virtual ~CodePage() = default;
+    virtual int Number() const = 0;
+    // True when b starts a double-byte character.
+    virtual bool IsLeadByte(unsigned char b) const = 0;
+    // Compares without regard to case, character by character (<0, 0, >0).
+    virtual int CompareNoCase(const char* a, const char* b) const = 0;
+    // The first occurrence of the single-byte character c, never the second
+    // byte of a double-byte character; nullptr when absent.
+    virtual const char* FindChar(const char* s, unsigned char c) const = 0;
+    // The single-byte form of a double-byte character (lead << 8 | trail),
+    // or the character unchanged when it has none.
+    virtual unsigned int ToSingleByte(unsigned int c) const = 0;
+};
+
+// The code page in force now: the configured one on POSIX, the run-time
+// library's current multibyte code page on Windows.
+std::unique_ptr<CodePage> CurrentCodePage();
+
+// The name of the default live-video category in this code page, as the
+// library's string resource 1 gives it; empty when it cannot be found.
+std::string LiveVideoCategoryName(const CodePage& codePage);
+
+}  // namespace mvdb::platform

@@ -1,0 +1,21 @@
+// Creation of the folders along a path before a store opens its file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace mvdb {
+
+// Working paths are held in buffers of this size, NUL included.
+inline constexpr size_t kPathBufferBytes = 260;
+
+// Creates every missing folder along `path`: the path itself when isFolder
+// is nonzero, else the folder that holds the file it names. 1 when the folder
+// exists afterwards; 0 when only the last folder could not be created; -1
+// when the path is refused (relative, a root alone, too long) or a parent
+// folder could not be created.
+int32_t CreateFolderChain(const std::string& path, int32_t isFolder, const platform::CodePage& codePage);
+
+}  // namespace mvdb

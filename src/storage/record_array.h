@@ -1,0 +1,100 @@
+// The in-memory array of one catalogue. Every access goes through a short
+// inner lock, so readers that the store lets run beside an append or a
+// rebuild never see storage that has moved or been freed. The inner lock is
+// never held while anything else is taken: it is the innermost lock.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace mvdb {
+
+template <typename Record>
+class RecordArray {
+public:
+    int32_t Size() const {
+        platform::CriticalSectionGuard guard(lock_);
+        return static_cast<int32_t>(records_.size());
+    }
+
+    bool InRange(int32_t index) const { return index >= 0 && index < Size(); }
+
+    // Copies record `index` out; false when it does not exist.
+    bool Get(int32_t index, Record* out) const {
+        platform::CriticalSectionGuard guard(lock_);
+        if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
+        *out = records_[static_cast<size_t>(index)];
+        return true;
+    }
+
+    bool Set(int32_t index, const Record& record) {
+        platform::CriticalSectionGuard guard(lock_);
+        if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
+        records_[static_cast<size_t>(index)] = record;
+        return true;
+    }
+
+    // Changes record `index` in place with fn(Record&); false when absent.
+    template <typename Fn>
+    bool Update(int32_t index, Fn&& fn) {
+        platform::CriticalSectionGuard guard(lock_);
+        if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
+        fn(records_[static_cast<size_t>(index)]);
+        return true;
+    }
+
+    // Appends a record and returns its index.
+    int32_t Append(const Record& record) {
+        platform::CriticalSectionGuard guard(lock_);
+        records_.push_back(record);
+        return static_cast<int32_t>(records_.size() - 1);
+    }
+
+    void AppendAll(const Record* records, size_t n) {
+        platform::CriticalSectionGuard guard(lock_);
+        records_.insert(records_.end(), records, records + n);
+    }
+
+    void Reserve(size_t n) {
+        platform::CriticalSectionGuard guard(lock_);
+        records_.reserve(n);
+    }
+
+    void Replace(std::vector<Record> records) {
+        platform::CriticalSectionGuard guard(lock_);
+        records_.swap(records);
+    }
+
+    void Clear() { Replace({}); }
+
+    // Calls fn(index, const Record&) for each record in order, under the
+    // inner lock; fn must not call back into the array.
+    template <typename Fn>
+    void ForEach(Fn&& fn) const {
+        platform::CriticalSectionGuard guard(lock_);
+        for (size_t i = 0; i < records_.size(); ++i) fn(static_cast<int32_t>(i), records_[i]);
+    }
+
+    // The index of the first record for which pred holds, or -1.
+    template <typename Pred>
+    int32_t FindFirst(Pred&& pred, int32_t from = 0) const {
+        platform::CriticalSectionGuard guard(lock_);
+        for (size_t i = from < 0 ? 0 : static_cast<size_t>(from); i < records_.size(); ++i) {
+            if (pred(records_[i])) return static_cast<int32_t>(i);
+        }
+        return -1;
+    }
+
+    std::vector<Record> Snapshot() const {
+        platform::CriticalSectionGuard guard(lock_);
+        return records_;
+    }
+
+private:
+    mutable platform::CriticalSection lock_;
+    std::vector<Record> records_;
+};
+
+}  // namespace mvdb

@@ -1,0 +1,146 @@
+#include "storage/record_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "storage/account.h"
+
+namespace mvdb {
+
+namespace {
+
+// Records are read in blocks of about this many bytes, never one call per
+// record.
+constexpr size_t kReadBlockBytes = 1 << 20;
+
+std::vector<uint8_t> HeaderBytes(const DBAccount& account, int32_t count) {
+    std::vector<uint8_t> header(kRecordsOffset);
+    std::memcpy(header.data(), kFileMagic, kMagicBytes);
+    DBAccount scrambled = account;
+    ScrambleAccount(&scrambled);
+    std::memcpy(header.data() + kAccountOffset, &scrambled, sizeof scrambled);
+    std::memcpy(header.data() + kCountOffset, &count, sizeof count);
+    return header;
+}
+
+}  // namespace
+
+// Holds the file-access lock for one write; every path releases it.
+class RecordFile::LockGuard {
+public:
+    explicit LockGuard(const RecordFile& file) : lock_(file.OpenLock()) {
+        if (lock_) lock_->Acquire();
+    }
+    ~LockGuard() {
+        if (lock_) lock_->Release();
+    }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    std::unique_ptr<platform::NamedLock> lock_;
+};
+
+std::unique_ptr<platform::NamedLock> RecordFile::OpenLock() const {
+    return platform::OpenNamedLock(traits_.fileLockName);
+}
+
+void RecordFile::ClaimWriter() {
+    std::unique_ptr<platform::NamedMarker> marker;
+    if (platform::CreateMarker(traits_.writerMutexName, &marker) == platform::MarkerResult::kCreated) {
+        writerMutex_ = std::move(marker);
+    }
+}
+
+void RecordFile::Open(const std::string& path) { file_ = platform::OpenAlways(path); }
+
+HeaderState RecordFile::ReadHeader(DBAccount* account, int32_t* count,
+                                   const std::function<bool(const DBAccount&)>& accountIsSound) {
+    *count = 0;
+    if (!file_) return HeaderState::kNotOpen;
+
+    char magic[64] = {};
+    if (file_->ReadAt(0, magic, kMagicBytes) != static_cast<int64_t>(kMagicBytes) ||
+        std::strcmp(magic, kFileMagic) != 0) {
+        return HeaderState::kWrongMagic;
+    }
+
+    const int64_t got = file_->ReadAt(kAccountOffset, account, sizeof *account);
+    if (got != static_cast<int64_t>(sizeof *account) || (accountIsSound && !accountIsSound(*account))) {
+        account->userName[0] = '\0';
+        return HeaderState::kDamagedAccount;
+    }
+    UnscrambleAccount(account);
+
+    int32_t stored = 0;
+    if (file_->ReadAt(kCountOffset, &stored, sizeof stored) == static_cast<int64_t>(sizeof stored)) {
+        *count = stored;
+    }
+    return HeaderState::kSound;
+}
+
+size_t RecordFile::WholeRecordsAvailable(int32_t count) {
+    if (!file_ || count <= 0) return 0;
+    // A count larger than the file holds is bounded by the whole records present.
+    const int64_t fileSize = file_->Size();
+    if (fileSize < static_cast<int64_t>(kRecordsOffset)) return 0;
+    const size_t present = static_cast<size_t>(fileSize - static_cast<int64_t>(kRecordsOffset)) / traits_.recordSize;
+    return std::min(static_cast<size_t>(count), present);
+}
+
+int32_t RecordFile::ReadRecords(int32_t count, const std::function<void(const uint8_t*, size_t)>& append) {
+    const size_t size = traits_.recordSize;
+    const size_t wanted = WholeRecordsAvailable(count);
+    if (wanted == 0) return 0;
+    const size_t perBlock = std::max<size_t>(1, kReadBlockBytes / size);
+    std::vector<uint8_t> block(std::min(wanted, perBlock) * size);
+    size_t done = 0;
+    while (done < wanted) {
+        const size_t n = std::min(perBlock, wanted - done);
+        const int64_t got = file_->ReadAt(kRecordsOffset + done * size, block.data(), n * size);
+        const size_t whole = got > 0 ? static_cast<size_t>(got) / size : 0;
+        if (whole > 0) append(block.data(), whole);
+        done += whole;
+        if (whole < n) break;
+    }
+    return static_cast<int32_t>(done);
+}
+
+int32_t RecordFile::WriteWhole(const DBAccount& account, int32_t count, const uint8_t* records) {
+    if (!file_) return -1;
+    LockGuard lock(*this);
+    std::vector<uint8_t> header = HeaderBytes(account, count);
+    if (file_->WriteAt(0, header.data(), kMagicBytes) != static_cast<int64_t>(kMagicBytes)) return -1;
+    file_->WriteAt(kMagicBytes, header.data() + kMagicBytes, header.size() - kMagicBytes);
+    const size_t total = static_cast<size_t>(count) * traits_.recordSize;
+    for (size_t done = 0; done < total;) {
+        const size_t n = std::min(kReadBlockBytes, total - done);
+        if (file_->WriteAt(kRecordsOffset + done, records + done, n) < 0) break;
+        done += n;
+    }
+    return 0;
+}
+
+void RecordFile::WriteHeaderUnlocked(const DBAccount& account, int32_t count) {
+    if (!file_) return;
+    std::vector<uint8_t> header = HeaderBytes(account, count);
+    file_->WriteAt(0, header.data(), header.size());
+}
+
+bool RecordFile::WriteRecordAt(int32_t index, const void* record) {
+    LockGuard lock(*this);
+    if (!file_ || index < 0) return false;
+    file_->WriteAt(kRecordsOffset + static_cast<uint64_t>(index) * traits_.recordSize, record,
+                   traits_.recordSize);
+    return true;
+}
+
+int32_t RecordFile::WriteCount(int32_t count) {
+    LockGuard lock(*this);
+    if (!file_) return MVDB_ERR_OUT_OF_RANGE;
+    file_->WriteAt(kCountOffset, &count, sizeof count);
+    return 0;
+}
+
+}  // namespace mvdb

@@ -1,0 +1,90 @@
+// The database file container shared by the three catalogues: a text magic,
+// the scrambled account block, a record count and the fixed-size records.
+//
+//   byte 0    26 bytes   "Marovale data base ver 0.9", no NUL
+//   byte 26   144 bytes  DBAccount, password scrambled
+//   byte 170  int32      record count
+//   byte 174  records    record i at 174 + size * i
+//
+// RecordFile owns the open file, the writer mutex (whose creator alone
+// writes single records) and the name of the file-access lock, a named
+// mutex held while the file is written.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "mvdb.h"
+#include "platform/platform.h"
+
+namespace mvdb {
+
+inline constexpr char kFileMagic[] = "Marovale data base ver 0.9";
+inline constexpr size_t kMagicBytes = sizeof(kFileMagic) - 1;
+inline constexpr uint64_t kAccountOffset = 26;
+inline constexpr uint64_t kCountOffset = 170;
+inline constexpr uint64_t kRecordsOffset = 174;
+
+// What distinguishes one catalogue's file.
+struct FileTraits {
+    const char* bareName;         // file name before resolution
+    size_t recordSize;            // bytes per record in the file
+    const char* writerMutexName;  // existence marks the writer
+    const char* fileLockName;     // owned while the file is written
+};
+
+// How the header of an opened file turned out.
+enum class HeaderState { kNotOpen, kWrongMagic, kDamagedAccount, kSound };
+
+class RecordFile {
+public:
+    explicit RecordFile(const FileTraits& traits) : traits_(traits) {}
+
+    const FileTraits& traits() const { return traits_; }
+    bool IsOpen() const { return file_ != nullptr; }
+    bool IsWriter() const { return writerMutex_ != nullptr; }
+
+    // Creates the writer mutex; this store is the writer when it did not
+    // exist before.
+    void ClaimWriter();
+    // Opens or creates the file; on failure the store works in memory.
+    void Open(const std::string& path);
+
+    // Reads the magic and the account block into `account` (unscrambling
+    // it), and the count. A block shorter than 144 bytes, or one that
+    // `accountIsSound` rejects, is damaged: its first byte is cleared.
+    HeaderState ReadHeader(DBAccount* account, int32_t* count,
+                           const std::function<bool(const DBAccount&)>& accountIsSound);
+
+    // How many whole records of `count` the file can hold at most.
+    size_t WholeRecordsAvailable(int32_t count);
+    // Reads up to `count` whole records in large blocks and hands each block
+    // to `append(records, n)`; stops at the first short read. Returns the
+    // number of records read.
+    int32_t ReadRecords(int32_t count, const std::function<void(const uint8_t*, size_t)>& append);
+
+    // Writes the magic, the scrambled account, the count and the records
+    // from byte 0 under the file-access lock. -1 when the file is not open
+    // or the magic cannot be written.
+    int32_t WriteWhole(const DBAccount& account, int32_t count, const uint8_t* records);
+    // Writes magic, scrambled account and count without the file-access
+    // lock, whatever the writer mutex says: the header of a new file.
+    void WriteHeaderUnlocked(const DBAccount& account, int32_t count);
+    // Writes one record in place under the lock; false when it could not be
+    // placed (the file is not open).
+    bool WriteRecordAt(int32_t index, const void* record);
+    // Writes the count under the lock; -4 when it cannot be placed.
+    int32_t WriteCount(int32_t count);
+
+private:
+    class LockGuard;
+    std::unique_ptr<platform::NamedLock> OpenLock() const;
+
+    FileTraits traits_;
+    std::unique_ptr<platform::File> file_;
+    std::unique_ptr<platform::NamedMarker> writerMutex_;
+};
+
+}  // namespace mvdb
