@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -52,19 +54,22 @@ public:
         return static_cast<int32_t>(records_.size() - 1);
     }
 
-    void AppendAll(const Record* records, size_t n) {
+    // Appends up to n records whose bytes fill(dest, n) writes straight into
+    // the array; fill returns how many it wrote. Returns that number.
+    template <typename Fill>
+    size_t AppendRaw(size_t n, Fill&& fill) {
         platform::CriticalSectionGuard guard(lock_);
-        records_.insert(records_.end(), records, records + n);
-    }
-
-    void Reserve(size_t n) {
-        platform::CriticalSectionGuard guard(lock_);
-        records_.reserve(n);
+        const size_t old = records_.size();
+        records_.resize(old + n);
+        const size_t filled = fill(reinterpret_cast<uint8_t*>(records_.data() + old), n);
+        records_.resize(old + filled);
+        return filled;
     }
 
     void Replace(std::vector<Record> records) {
         platform::CriticalSectionGuard guard(lock_);
-        records_.swap(records);
+        records_.assign(records.begin(), records.end());
+        records_.shrink_to_fit();
     }
 
     void Clear() { Replace({}); }
@@ -89,12 +94,30 @@ public:
 
     std::vector<Record> Snapshot() const {
         platform::CriticalSectionGuard guard(lock_);
-        return records_;
+        return std::vector<Record>(records_.begin(), records_.end());
     }
 
 private:
+    // Leaves new records uninitialised: a load writes them straight from
+    // the file, so zeroing them first would only cost a pass over memory.
+    template <typename T>
+    struct DefaultInitAllocator : std::allocator<T> {
+        template <typename U>
+        struct rebind {
+            using other = DefaultInitAllocator<U>;
+        };
+        template <typename U>
+        void construct(U* p) noexcept {
+            ::new (static_cast<void*>(p)) U;
+        }
+        template <typename U, typename... Args>
+        void construct(U* p, Args&&... args) {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    };
+
     mutable platform::CriticalSection lock_;
-    std::vector<Record> records_;
+    std::vector<Record, DefaultInitAllocator<Record>> records_;
 };
 
 }  // namespace mvdb

@@ -12,7 +12,7 @@ namespace {
 
 // Records are read in blocks of about this many bytes, never one call per
 // record.
-constexpr size_t kReadBlockBytes = 1 << 20;
+constexpr size_t kReadBlockBytes = 4 << 20;
 
 std::vector<uint8_t> HeaderBytes(const DBAccount& account, int32_t count) {
     std::vector<uint8_t> header(kRecordsOffset);
@@ -89,22 +89,19 @@ size_t RecordFile::WholeRecordsAvailable(int32_t count) {
     return std::min(static_cast<size_t>(count), present);
 }
 
-int32_t RecordFile::ReadRecords(int32_t count, const std::function<void(const uint8_t*, size_t)>& append) {
+size_t RecordFile::ReadRecords(size_t wanted, uint8_t* dest) {
+    if (!file_) return 0;
     const size_t size = traits_.recordSize;
-    const size_t wanted = WholeRecordsAvailable(count);
-    if (wanted == 0) return 0;
     const size_t perBlock = std::max<size_t>(1, kReadBlockBytes / size);
-    std::vector<uint8_t> block(std::min(wanted, perBlock) * size);
     size_t done = 0;
     while (done < wanted) {
         const size_t n = std::min(perBlock, wanted - done);
-        const int64_t got = file_->ReadAt(kRecordsOffset + done * size, block.data(), n * size);
+        const int64_t got = file_->ReadAt(kRecordsOffset + done * size, dest + done * size, n * size);
         const size_t whole = got > 0 ? static_cast<size_t>(got) / size : 0;
-        if (whole > 0) append(block.data(), whole);
         done += whole;
         if (whole < n) break;
     }
-    return static_cast<int32_t>(done);
+    return done;
 }
 
 int32_t RecordFile::WriteWhole(const DBAccount& account, int32_t count, const uint8_t* records) {

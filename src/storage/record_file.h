@@ -60,10 +60,9 @@ public:
 
     // How many whole records of `count` the file can hold at most.
     size_t WholeRecordsAvailable(int32_t count);
-    // Reads up to `count` whole records in large blocks and hands each block
-    // to `append(records, n)`; stops at the first short read. Returns the
-    // number of records read.
-    int32_t ReadRecords(int32_t count, const std::function<void(const uint8_t*, size_t)>& append);
+    // Reads up to `wanted` whole records into `dest` in large blocks,
+    // stopping at the first short read. Returns the number of records read.
+    size_t ReadRecords(size_t wanted, uint8_t* dest);
 
     // Writes the magic, the scrambled account, the count and the records
     // from byte 0 under the file-access lock. -1 when the file is not open

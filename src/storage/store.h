@@ -82,11 +82,10 @@ protected:
         const HeaderState state = file_.ReadHeader(accountTarget, count, accountIsSound);
         if (state != HeaderState::kSound || *count <= 0) return state;
         platform::CriticalSectionGuard guard(storeLock_);
-        records_.Reserve(file_.WholeRecordsAvailable(*count));
-        *recordsRead = file_.ReadRecords(*count, [this](const uint8_t* bytes, size_t n) {
-            static_assert(alignof(Record) <= alignof(std::max_align_t));
-            records_.AppendAll(reinterpret_cast<const Record*>(bytes), n);
-        });
+        *recordsRead = static_cast<int32_t>(
+            records_.AppendRaw(file_.WholeRecordsAvailable(*count), [this](uint8_t* dest, size_t n) {
+                return file_.ReadRecords(n, dest);
+            }));
         return state;
     }
 

@@ -217,8 +217,10 @@ static const struct {
     {"abc", 'd'},
     {"aBc", 'b'},
     {"aBc", 'B'},
-    {"\xe9t\xe9", 't'},
-    {"\xe9t\xe9", 0xe9},
+    {"\xe9t\xe9t", 't'},
+    {"\xe9t\xe9t", 0xe9},
+    {"\x81 x", ' '},
+    {"\x81 x", 'x'},
     {"D:\\data\\\x8e\x9f\x5c\x83\x5c\\info", '\\'},
 };
 
@@ -295,6 +297,8 @@ static const struct {
     {"x\x82\x60y", "X\x82\x81Y"},
     {"\x83\x89\x83\x43\x83\x75", "\x83\x89\x83\x43\x83\x75"},
     {"Live Video", "LIVE VIDEO"},
+    {"\x81 a", "\x81 A"},
+    {"\x81 a", "\x81!a"},
 };
 
 int main(int argc, char** argv) {

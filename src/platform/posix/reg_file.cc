@@ -178,9 +178,10 @@ std::optional<RegFile> RegFile::Load(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::string text;
-    text.resize(kMaxFileBytes);
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<size_t>(in.gcount()));
+    char block[4096];
+    while (text.size() < kMaxFileBytes && in.read(block, sizeof block).gcount() > 0) {
+        text.append(block, static_cast<size_t>(in.gcount()));
+    }
     return Parse(text);
 }
 

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds mvdb and runs every test: the native suite, the suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the suite under
+# ThreadSanitizer. On a fresh Debian machine, run as root, it installs what
+# is missing first.
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+"$top/scripts/install-deps.sh"
+
+run_suite() {
+  local dir=$1
+  shift
+  echo "== $dir: configure and build"
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  echo "== $dir: test"
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure
+}
+
+run_suite build
+run_suite build-asan -DMVDB_SANITIZE=ON -DMVDB_BUILD_BENCH=OFF
+run_suite build-tsan -DMVDB_TSAN=ON -DMVDB_BUILD_BENCH=OFF
+
+echo "== all suites passed"

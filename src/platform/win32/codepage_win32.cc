@@ -1,0 +1,40 @@
+// The code page on Windows is the run-time library's current multibyte code
+// page, and every answer comes from the run-time library's own functions.
+#include <mbctype.h>
+#include <mbstring.h>
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace mvdb::platform {
+
+namespace {
+
+const unsigned char* Bytes(const char* s) { return reinterpret_cast<const unsigned char*>(s); }
+
+class MsvcrtCodePage final : public CodePage {
+public:
+    int Number() const override { return _getmbcp(); }
+    bool IsLeadByte(unsigned char b) const override { return _ismbblead(b) != 0; }
+    int CompareNoCase(const char* a, const char* b) const override { return _mbsicmp(Bytes(a), Bytes(b)); }
+    const char* FindChar(const char* s, unsigned char c) const override {
+        return reinterpret_cast<const char*>(_mbschr(Bytes(s), c));
+    }
+    unsigned int ToSingleByte(unsigned int c) const override { return _mbctombb(c); }
+};
+
+}  // namespace
+
+std::unique_ptr<CodePage> CurrentCodePage() { return std::make_unique<MsvcrtCodePage>(); }
+
+std::string LiveVideoCategoryName(const CodePage&) {
+    // The string comes from the library's resources in the user's language,
+    // converted to the ANSI code page by LoadStringA.
+    HMODULE library = GetModuleHandleA("mvdb.dll");
+    if (library == nullptr) return std::string();
+    char buffer[MAX_PATH] = {};
+    const int n = LoadStringA(library, 1, buffer, MAX_PATH - 1);
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+}
+
+}  // namespace mvdb::platform

@@ -1,0 +1,47 @@
+#include "support/bench_database.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "mvdb.h"
+#include "support/container_bytes.h"
+
+namespace mvdb::bench {
+
+BenchDatabase::BenchDatabase() : registry_(folder_.path().string()) {
+#if !defined(_WIN32)
+    ::setenv("MVDB_LOCK_DIR", (folder_ / "locks").c_str(), 1);
+#endif
+    registry_.Set({std::map<std::string, test::RegistryValue>{{"DBCATEGORY", folder_ / "MVDBCAT.db"},
+                                                              {"DBMEDIA", folder_ / "MVDBMF.db"},
+                                                              {"DBHOST", folder_ / "MVDBCLT.db"},
+                                                              {"DBINFODIR", folder_ / "Info"}},
+                   std::map<std::string, test::RegistryValue>{{"HostName", std::string("benchhost")}}});
+}
+
+BenchDatabase::~BenchDatabase() = default;
+
+std::string BenchDatabase::WriteMediaFile(int32_t elements) {
+    std::string bytes = test::ContainerBytes(DBAccount{}, elements, "");
+    bytes.reserve(bytes.size() + static_cast<size_t>(elements) * 1224);
+    std::string element(1224, '\0');
+    for (int32_t i = 0; i < elements; ++i) {
+        MediaInfo info{};
+        info.recordSize = 960;
+        std::snprintf(info.title, sizeof info.title, "Title %d", i);
+        std::snprintf(info.location, sizeof info.location, "\\\\store\\media\\file%06d.mpg", i);
+        std::snprintf(info.keyName, sizeof info.keyName, "key%d", i);
+        std::snprintf(info.hostName, sizeof info.hostName, "%s", i % 3 ? "benchhost" : "otherhost");
+        info.updateTime = i;
+        info.categoryId = 0;
+        info.recordIndex = i;
+        std::memcpy(element.data(), &info, sizeof info);
+        bytes += element;
+    }
+    test::WriteFileBytes(mediaFile(), bytes);
+    return mediaFile();
+}
+
+}  // namespace mvdb::bench

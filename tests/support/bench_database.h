@@ -1,0 +1,29 @@
+// A database folder for benchmarks: the registry and lock folder point into
+// a fresh folder, and media files of any size can be written straight away.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "support/temp_folder.h"
+#include "support/test_registry.h"
+
+namespace mvdb::bench {
+
+class BenchDatabase {
+public:
+    BenchDatabase();
+    ~BenchDatabase();
+
+    // Writes a media file of `elements` items (not live, in the Root) and
+    // returns its path.
+    std::string WriteMediaFile(int32_t elements);
+    std::string mediaFile() const { return folder_ / "MVDBMF.db"; }
+
+private:
+    test::TempFolder folder_;
+    test::TestRegistry registry_;
+};
+
+}  // namespace mvdb::bench
