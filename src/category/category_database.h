@@ -25,6 +25,20 @@ public:
     int32_t CheckParent(int32_t id) const;
     int32_t GetAccessFlags(int32_t position, uint32_t* out) const;
 
+    // Operations on the tree (category_operations.cc).
+    int32_t GetRecord(int32_t position, CategoryInfo* out) const;
+    int32_t AddRecord(CategoryInfo* info);
+    int32_t DeleteRecord(int32_t position);
+    int32_t ReplaceRecord(int32_t position, CategoryInfo* info);
+    int32_t HasLiveChildren(int32_t position) const;
+    int32_t CollectChildren(int32_t position, int32_t slot);
+    int32_t GetCollected(int32_t n, CategoryInfo* out, int32_t slot) const;
+    // Turns every live category below `category` into a tombstone, depth
+    // first, each written through at once; system categories stay.
+    void DeleteSubtree(const CategoryInfo& category);
+    // Makes the children of `category` children of its parent.
+    void MoveChildrenUp(const CategoryInfo& category);
+
 private:
     const platform::CodePage& codePage_;
 };

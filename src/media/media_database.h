@@ -28,7 +28,40 @@ public:
     int32_t SweepInfoFolder();
     int32_t GetRecord(int32_t index, MediaInfo* out) const;
 
+    // Record operations (media_records.cc).
+    int32_t AddRecord(MediaInfo* info);
+    int32_t DeleteRecord(int32_t index);
+    int32_t ReplaceRecord(int32_t index, const MediaInfo* info);
+    int32_t ModifyRecord(MediaInfo* info);
+
+    // Queries and result slots (media_queries.cc).
+    int32_t Search(const char* location, const char* keyName, int32_t start) const;
+    int32_t CollectChanged(int32_t since, int32_t slot);
+    int32_t CollectCategorized(int32_t categoryId, int32_t slot);
+    int32_t CollectNormal(int32_t slot);
+    int32_t GetSlotRecord(int32_t position, MediaInfo* out, int32_t slot) const;
+    int32_t IsCategoryUsed(int32_t id) const;
+    // Rebuilds a result slot with copies of the elements `select` accepts.
+    template <typename Select>
+    int32_t Collect(int32_t slot, Select&& select);
+
+    // Additional info (addinfo/add_info.cc).
+    int32_t SetAddInfo(int32_t index, int32_t number, int32_t size, int32_t type, const void* data);
+    int32_t GetAddInfoType(int32_t index, int32_t number, int32_t* size, int32_t* type);
+    int32_t GetAddInfo(int32_t index, int32_t number, void* buffer);
+    int32_t DelAddInfo(int32_t index, int32_t number);
+    int32_t CheckAddInfo(int32_t index) const;
+    int32_t DeleteMediaInfoFiles(int32_t index);
+    // The path of info file `number` of item `index`; empty when it does not fit.
+    std::string InfoFilePath(int32_t index, int32_t number) const;
+
 private:
+    // True when the element belongs to this server's host.
+    bool IsOwnHost(const MediaInfo& info) const;
+    // The common checks of the info operations: -4 for a bad index or a
+    // deleted item, else 0 with a copy of the element.
+    int32_t CheckedElement(int32_t index, MediaElement* element) const;
+
     const platform::CodePage& codePage_;
     std::string hostName_;
     int32_t channelCount_ = kDefaultMediaChannels;

@@ -38,4 +38,28 @@ inline void CopyToField(char (&field)[N], const std::string& text) {
     CopyToField(field, N, text.data(), text.size());
 }
 
+// A field as a NUL-terminated string without copying when the field holds
+// its own NUL, and with a bounded copy when it fills the field entirely.
+template <size_t N>
+class TerminatedField {
+public:
+    explicit TerminatedField(const char (&field)[N]) {
+        if (std::memchr(field, 0, N) != nullptr) {
+            text_ = field;
+        } else {
+            std::memcpy(copy_, field, N);
+            copy_[N] = '\0';
+            text_ = copy_;
+        }
+    }
+    TerminatedField(const TerminatedField&) = delete;
+    TerminatedField& operator=(const TerminatedField&) = delete;
+
+    const char* c_str() const { return text_; }
+
+private:
+    const char* text_;
+    char copy_[N + 1];
+};
+
 }  // namespace mvdb

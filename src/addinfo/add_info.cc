@@ -1,0 +1,173 @@
+// Additional info: up to eight pieces of bytes per item, one info file
+// each, described in the item's info area; or, in the older mode, one inline
+// text held in the info area itself.
+#include <cstdio>
+#include <cstring>
+
+#include "media/media_database.h"
+#include "storage/fixed_string.h"
+#include "storage/folder_chain.h"
+
+namespace mvdb {
+
+namespace {
+
+bool ValidNumber(int32_t number) { return number >= 0 && number < kInfoPieces; }
+
+size_t InlineTextLength(const InfoArea& area) { return FieldLength(area.inlineText); }
+
+}  // namespace
+
+std::string MediaDatabase::InfoFilePath(int32_t index, int32_t number) const {
+    char name[48];
+    std::snprintf(name, sizeof name, "MVDB%d-%d.dat", index, number);
+    // An empty info folder is the current folder, never the root.
+    const std::string path = infoFolder_.empty() ? std::string(name) : infoFolder_ + platform::kPathSeparator + name;
+    if (path.size() >= kPathBufferBytes) return std::string();
+    return path;
+}
+
+int32_t MediaDatabase::CheckedElement(int32_t index, MediaElement* element) const {
+    if (!records_.Get(index, element) || IsDeleted(element->info)) return MVDB_ERR_OUT_OF_RANGE;
+    return 0;
+}
+
+int32_t MediaDatabase::SetAddInfo(int32_t index, int32_t number, int32_t size, int32_t type, const void* data) {
+    MediaElement element;
+    if (const int32_t rc = CheckedElement(index, &element); rc != 0) return rc;
+    // The item keeps the file mode from now on, even when this call fails.
+    // Text left from the inline mode would read as descriptors: clear it.
+    records_.Update(index, [](MediaElement& e) {
+        if (e.infoArea.infoMode == kInfoModeInlineText) std::memset(e.infoArea.inlineText, 0, sizeof e.infoArea.inlineText);
+        e.infoArea.infoMode = kInfoModeFiles;
+    });
+    if (!ValidNumber(number) || number != type) return MVDB_ERR_OUT_OF_RANGE;
+    if (size < 0 || (data == nullptr && size > 0)) return MVDB_ERR_WRITE;
+
+    const std::string path = InfoFilePath(index, number);
+    if (path.empty()) return MVDB_ERR_WRITE;
+    platform::RemoveFile(path);
+    {
+        std::unique_ptr<platform::File> file = platform::OpenAlways(path);
+        if (!file) return MVDB_ERR_WRITE;
+        if (size > 0 && file->WriteAt(0, data, static_cast<size_t>(size)) != size) return MVDB_ERR_WRITE;
+    }
+    records_.Update(index, [&](MediaElement& e) {
+        e.infoArea.files.descriptors[number].infoSize = size;
+        e.infoArea.files.descriptors[number].infoType = type;
+    });
+    WriteRecord(index);
+    return 0;
+}
+
+int32_t MediaDatabase::GetAddInfoType(int32_t index, int32_t number, int32_t* size, int32_t* type) {
+    MediaElement element;
+    if (const int32_t rc = CheckedElement(index, &element); rc != 0) return rc;
+    const InfoArea& area = element.infoArea;
+    int32_t pieceSize = 0;
+    int32_t pieceType = 0;
+    int32_t result = 0;
+    if (area.infoMode == kInfoModeFiles) {
+        if (!ValidNumber(number)) return MVDB_ERR_OUT_OF_RANGE;
+        pieceSize = area.files.descriptors[number].infoSize;
+        pieceType = area.files.descriptors[number].infoType;
+        if (pieceSize > 0 && !platform::OpenExistingForRead(InfoFilePath(index, number))) result = MVDB_ERR_NOT_FOUND;
+    } else if (area.infoMode == kInfoModeInlineText) {
+        if (number != 0) return MVDB_ERR_OUT_OF_RANGE;
+        pieceSize = static_cast<int32_t>(InlineTextLength(area));
+        if (pieceSize == 0) result = MVDB_ERR_NOT_FOUND;
+    } else {
+        return MVDB_ERR_INFO_MODE;
+    }
+    if (size != nullptr) *size = pieceSize;
+    if (type != nullptr) *type = pieceType;
+    return result;
+}
+
+int32_t MediaDatabase::GetAddInfo(int32_t index, int32_t number, void* buffer) {
+    MediaElement element;
+    if (const int32_t rc = CheckedElement(index, &element); rc != 0) return rc;
+    const InfoArea& area = element.infoArea;
+    if (area.infoMode == kInfoModeFiles) {
+        if (!ValidNumber(number)) return MVDB_ERR_OUT_OF_RANGE;
+        std::unique_ptr<platform::File> file = platform::OpenExistingForRead(InfoFilePath(index, number));
+        if (!file) {
+            // The piece is gone: forget it in memory.
+            records_.Update(index, [number](MediaElement& e) { e.infoArea.files.descriptors[number].infoSize = 0; });
+            return MVDB_ERR_NOT_FOUND;
+        }
+        const int32_t wanted = area.files.descriptors[number].infoSize;
+        if (wanted <= 0) return 0;
+        if (buffer == nullptr) return MVDB_ERR_INVALID;
+        return file->ReadAt(0, buffer, static_cast<size_t>(wanted)) == wanted ? 0 : MVDB_ERR_SHORT_READ;
+    }
+    if (area.infoMode == kInfoModeInlineText) {
+        if (number != 0) return MVDB_ERR_OUT_OF_RANGE;
+        if (buffer == nullptr) return MVDB_ERR_INVALID;
+        const size_t length = InlineTextLength(area);
+        std::memcpy(buffer, area.inlineText, length);
+        static_cast<char*>(buffer)[length] = '\0';
+        return 0;
+    }
+    return MVDB_ERR_INFO_MODE;
+}
+
+int32_t MediaDatabase::DelAddInfo(int32_t index, int32_t number) {
+    MediaElement element;
+    if (const int32_t rc = CheckedElement(index, &element); rc != 0) return rc;
+    const int32_t mode = element.infoArea.infoMode;
+    if (mode == kInfoModeFiles) {
+        if (!ValidNumber(number)) return MVDB_ERR_OUT_OF_RANGE;
+        const std::string path = InfoFilePath(index, number);
+        if (!path.empty()) platform::RemoveFile(path);
+        records_.Update(index, [number](MediaElement& e) { e.infoArea.files.descriptors[number].infoSize = 0; });
+    } else if (mode == kInfoModeInlineText) {
+        if (number != 0) return MVDB_ERR_OUT_OF_RANGE;
+        records_.Update(index, [](MediaElement& e) {
+            std::memset(e.infoArea.inlineText, 0, sizeof e.infoArea.inlineText);
+        });
+    } else {
+        return MVDB_ERR_INFO_MODE;
+    }
+    // Written through, so the piece stays gone after the next open.
+    WriteRecord(index);
+    return 0;
+}
+
+int32_t MediaDatabase::CheckAddInfo(int32_t index) const {
+    MediaElement element;
+    if (const int32_t rc = CheckedElement(index, &element); rc != 0) return rc;
+    const InfoArea& area = element.infoArea;
+    if (area.infoMode == kInfoModeFiles) {
+        int32_t pieces = 0;
+        for (const InfoDescriptor& d : area.files.descriptors) pieces += d.infoSize != 0 ? 1 : 0;
+        return pieces;
+    }
+    if (area.infoMode == kInfoModeInlineText) return InlineTextLength(area) > 0 ? 1 : 0;
+    return MVDB_ERR_INFO_MODE;
+}
+
+int32_t MediaDatabase::DeleteMediaInfoFiles(int32_t index) {
+    MediaElement element;
+    if (!records_.Get(index, &element)) return MVDB_ERR_OUT_OF_RANGE;
+    const int32_t mode = element.infoArea.infoMode;
+    if (mode == kInfoModeFiles) {
+        for (int32_t n = 0; n < kInfoPieces; ++n) {
+            const std::string path = InfoFilePath(index, n);
+            if (!path.empty()) platform::RemoveFile(path);
+        }
+        records_.Update(index, [](MediaElement& e) {
+            for (InfoDescriptor& d : e.infoArea.files.descriptors) d.infoSize = 0;
+        });
+        return 0;
+    }
+    if (mode == kInfoModeInlineText) {
+        records_.Update(index, [](MediaElement& e) {
+            std::memset(e.infoArea.inlineText, 0, sizeof e.infoArea.inlineText);
+        });
+        return 0;
+    }
+    return MVDB_ERR_INFO_MODE;
+}
+
+}  // namespace mvdb

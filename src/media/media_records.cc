@@ -1,0 +1,115 @@
+// Adding, deleting, replacing and modifying media items. The category
+// access rules are checked by the exports before these run.
+#include <cstring>
+
+#include "media/live_channels.h"
+#include "media/media_database.h"
+#include "storage/fixed_string.h"
+
+namespace mvdb {
+
+int32_t MediaDatabase::AddRecord(MediaInfo* info) {
+    if (info == nullptr) return MVDB_ERR_INVALID;
+    info->recordSize = sizeof(MediaInfo);
+    if (info->hostName[0] == '\0') CopyToField(info->hostName, hostName_);
+
+    platform::CriticalSectionGuard guard(storeLock_);
+    // A deleted slot is reused by the next add; otherwise the item is appended.
+    int32_t index = records_.FindFirst([](const MediaElement& e) { return IsDeleted(e.info); });
+    info->mediaFlags = 0;
+    info->updateTime = platform::CurrentTime();
+    info->recordIndex = index >= 0 ? index : records_.Size();
+
+    MediaElement element{};
+    element.info = *info;
+    BuildLiveLocation(&element.info);
+    if (index >= 0) {
+        records_.Set(index, element);
+    } else {
+        try {
+            index = records_.Append(element);
+        } catch (const std::bad_alloc&) {
+            return MVDB_ERR_NO_RECORD;
+        }
+    }
+    WriteRecord(index);
+    return index;
+}
+
+int32_t MediaDatabase::DeleteRecord(int32_t index) {
+    if (!records_.Update(index, [](MediaElement& e) { e.info.mediaFlags = MVDB_MEDIA_DELETED; })) {
+        return MVDB_ERR_OUT_OF_RANGE;
+    }
+    DeleteMediaInfoFiles(index);
+    WriteRecord(index);
+    return 0;
+}
+
+int32_t MediaDatabase::ReplaceRecord(int32_t index, const MediaInfo* info) {
+    if (info == nullptr) return MVDB_ERR_NO_RECORD;
+    const MediaInfo replacement = *info;
+    bool replaced = false;
+    records_.Update(index, [&](MediaElement& e) {
+        if (IsDeleted(e.info)) return;
+        e.info = replacement;
+        e.info.recordSize = sizeof(MediaInfo);
+        e.info.updateTime = platform::CurrentTime();
+        BuildLiveLocation(&e.info);
+        replaced = true;
+    });
+    if (!replaced) return MVDB_ERR_OUT_OF_RANGE;
+    WriteRecord(index);
+    return 0;
+}
+
+namespace {
+
+bool Nonzero(const uint32_t (&words)[2]) { return words[0] != 0 || words[1] != 0; }
+
+// The fields a modify takes from the caller; everything else stays.
+void ApplyModification(const MediaInfo& from, MediaInfo* to) {
+    to->updateTime = platform::CurrentTime();
+    if (from.rangeProperty != 0) to->rangeProperty = from.rangeProperty;
+    if (from.propertyPairA != 0 && from.propertyPairB != 0) {
+        to->propertyPairA = from.propertyPairA;
+        to->propertyPairB = from.propertyPairB;
+    }
+    if (Nonzero(from.property64A)) std::memcpy(to->property64A, from.property64A, sizeof to->property64A);
+    if (from.propertyA != 0) to->propertyA = from.propertyA;
+    if (from.propertyB != 0) to->propertyB = from.propertyB;
+    if (from.mediaType != 0) to->mediaType = from.mediaType;
+    if (Nonzero(from.property64B)) std::memcpy(to->property64B, from.property64B, sizeof to->property64B);
+    to->fileTimeA = from.fileTimeA;
+    to->fileTimeB = from.fileTimeB;
+    if (from.categoryId >= 0) to->categoryId = from.categoryId;
+    to->recordSize = sizeof(MediaInfo);
+}
+
+}  // namespace
+
+int32_t MediaDatabase::ModifyRecord(MediaInfo* info) {
+    if (info == nullptr) return MVDB_ERR_INVALID;
+    int32_t target = -1;
+    {
+        platform::CriticalSectionGuard guard(storeLock_);
+        if (records_.InRange(info->recordIndex)) {
+            target = info->recordIndex;  // a deleted slot too
+        } else {
+            // By key name: the last live match wins.
+            const TerminatedField key(info->keyName);
+            records_.ForEach([&](int32_t i, const MediaElement& e) {
+                if (IsDeleted(e.info)) return;
+                const TerminatedField stored(e.info.keyName);
+                if (codePage_.CompareNoCase(stored.c_str(), key.c_str()) == 0) target = i;
+            });
+            if (target < 0) return MVDB_ERR_NOT_FOUND;
+            info->recordIndex = target;
+        }
+        const MediaInfo modification = *info;
+        records_.Update(target, [&](MediaElement& e) { ApplyModification(modification, &e.info); });
+    }
+    WriteRecord(target);
+    return target;
+}
+
+}  // namespace mvdb
