@@ -89,6 +89,7 @@ int32_t MediaDatabase::Load() {
 int32_t MediaDatabase::SeedDefaultChannels() {
     platform::CriticalSectionGuard guard(storeLock_);
     records_.Replace(DefaultChannels(channelCount_, hostName_));
+    noDeletedBelow_ = 0;
     SaveAll();
     return 0;
 }

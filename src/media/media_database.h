@@ -62,7 +62,13 @@ private:
     // deleted item, else 0 with a copy of the element.
     int32_t CheckedElement(int32_t index, MediaElement* element) const;
 
+    // Lowers the first index at which an add looks for a deleted slot.
+    void NoteDeletedSlot(int32_t index);
+
     const platform::CodePage& codePage_;
+    // No slot below this index is deleted, so adds need not look there.
+    // Guarded by the store lock.
+    int32_t noDeletedBelow_ = 0;
     std::string hostName_;
     int32_t channelCount_ = kDefaultMediaChannels;
     std::string infoFolder_;

@@ -14,21 +14,23 @@ int32_t MediaDatabase::Search(const char* location, const char* keyName, int32_t
     // A missing argument matches nothing.
     if (location == nullptr && keyName == nullptr) return MVDB_ERR_NOT_FOUND;
     int32_t found = MVDB_ERR_NOT_FOUND;
-    const int32_t first =
-        records_.FindFirst(
-            [&](const MediaElement& e) {
-                if (IsDeleted(e.info) || !IsOwnHost(e.info)) return false;
-                if (location != nullptr) {
-                    const TerminatedField stored(e.info.location);
-                    if (codePage_.CompareNoCase(stored.c_str(), location) == 0) return true;
-                }
-                if (keyName != nullptr) {
-                    const TerminatedField stored(e.info.keyName);
-                    if (codePage_.CompareNoCase(stored.c_str(), keyName) == 0) return true;
-                }
-                return false;
-            },
-            start);
+    // The cheap tests first: the host is compared only for an item that
+    // matches by location or key name.
+    const int32_t first = records_.FindFirst(
+        [&](const MediaElement& e) {
+            if (IsDeleted(e.info)) return false;
+            bool matches = false;
+            if (location != nullptr) {
+                const TerminatedField stored(e.info.location);
+                matches = codePage_.CompareNoCase(stored.c_str(), location) == 0;
+            }
+            if (!matches && keyName != nullptr) {
+                const TerminatedField stored(e.info.keyName);
+                matches = codePage_.CompareNoCase(stored.c_str(), keyName) == 0;
+            }
+            return matches && IsOwnHost(e.info);
+        },
+        start);
     if (first >= 0) {
         MediaElement element;
         if (records_.Get(first, &element)) found = element.info.recordIndex;

@@ -15,7 +15,7 @@ int32_t MediaDatabase::AddRecord(MediaInfo* info) {
 
     platform::CriticalSectionGuard guard(storeLock_);
     // A deleted slot is reused by the next add; otherwise the item is appended.
-    int32_t index = records_.FindFirst([](const MediaElement& e) { return IsDeleted(e.info); });
+    int32_t index = records_.FindFirst([](const MediaElement& e) { return IsDeleted(e.info); }, noDeletedBelow_);
     info->mediaFlags = 0;
     info->updateTime = platform::CurrentTime();
     info->recordIndex = index >= 0 ? index : records_.Size();
@@ -32,14 +32,21 @@ int32_t MediaDatabase::AddRecord(MediaInfo* info) {
             return MVDB_ERR_NO_RECORD;
         }
     }
+    noDeletedBelow_ = index + 1;
     WriteRecord(index);
     return index;
+}
+
+void MediaDatabase::NoteDeletedSlot(int32_t index) {
+    platform::CriticalSectionGuard guard(storeLock_);
+    if (index < noDeletedBelow_) noDeletedBelow_ = index;
 }
 
 int32_t MediaDatabase::DeleteRecord(int32_t index) {
     if (!records_.Update(index, [](MediaElement& e) { e.info.mediaFlags = MVDB_MEDIA_DELETED; })) {
         return MVDB_ERR_OUT_OF_RANGE;
     }
+    NoteDeletedSlot(index);
     DeleteMediaInfoFiles(index);
     WriteRecord(index);
     return 0;
@@ -58,6 +65,7 @@ int32_t MediaDatabase::ReplaceRecord(int32_t index, const MediaInfo* info) {
         replaced = true;
     });
     if (!replaced) return MVDB_ERR_OUT_OF_RANGE;
+    if (IsDeleted(replacement)) NoteDeletedSlot(index);
     WriteRecord(index);
     return 0;
 }

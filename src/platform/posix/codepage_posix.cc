@@ -49,12 +49,10 @@ public:
             const unsigned int kx = cp932::CaselessKey(x.value);
             const unsigned int ky = cp932::CaselessKey(y.value);
             if (kx != ky) return kx < ky ? -1 : 1;
-            // Equal keys have equal widths, unless a trailing lead byte meets a
-            // whole character; both strings end there.
-            if (x.length != y.length) return 0;
+            // Equal keys have equal widths; a lead byte before the NUL ends both.
+            if (x.length == 1 && x.value > 0xFF) return 0;
             p += x.length;
             q += y.length;
-            if (x.value > 0xFF && x.length == 1) return 0;
         }
     }
 

@@ -1,6 +1,11 @@
 // The code page on Windows is the run-time library's current multibyte code
 // page, and every answer comes from the run-time library's own functions.
 #include <mbctype.h>
+// Flag names of mbctype.h that the C++ library uses as template parameters.
+#undef _M1
+#undef _M2
+#undef _MS
+#undef _MP
 #include <mbstring.h>
 #include <windows.h>
 

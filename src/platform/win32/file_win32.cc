@@ -97,7 +97,8 @@ std::unique_ptr<File> Open(const std::string& path, DWORD access, DWORD disposit
 }  // namespace
 
 std::unique_ptr<File> OpenAlways(const std::string& path) {
-    return Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH);
+    return Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS,
+                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH);
 }
 
 std::unique_ptr<File> OpenExistingForRead(const std::string& path) {

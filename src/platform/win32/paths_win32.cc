@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -29,22 +30,29 @@ std::optional<std::string> ExecutablePath() {
 }
 
 SplitPathResult SplitPath(const std::string& path) {
-    // Neither part can be longer than the path itself.
-    const size_t size = path.size() + 1 > _MAX_PATH ? path.size() + 1 : _MAX_PATH;
-    std::vector<char> drive(size, '\0');
-    std::vector<char> directory(size, '\0');
-    _splitpath(path.c_str(), drive.data(), directory.data(), nullptr, nullptr);
-    return {drive.data(), directory.data()};
+    // The splitter takes paths that fit the classic buffers. A longer one, or
+    // one whose folder the splitter had to cut, gives no parts at all rather
+    // than a shortened folder.
+    if (path.size() >= _MAX_PATH) return {};
+    char drive[_MAX_DRIVE] = {};
+    char directory[_MAX_DIR] = {};
+    _splitpath(path.c_str(), drive, directory, nullptr, nullptr);
+    const std::string folder = directory;
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') return {};
+    return {drive, folder};
 }
 
 bool IsCreatablePath(const std::string& path) {
     // A drive letter, a colon and something below the drive's root: this
     // refuses relative paths, paths from the current drive's root and UNC
     // paths alike.
-    return path.size() >= 4 && IsAsciiLetter(path[0]) && path[1] == ':' && path.find('\\') != std::string::npos;
+    return path.size() >= 4 && IsAsciiLetter(path[0]) && path[1] == ':' &&
+           path.find('\\') != std::string::npos;
 }
 
-bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool IsDirectory(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
