@@ -18,7 +18,30 @@ public:
     int32_t Load();
     void Clear();
 
+    // Client operations (client_operations.cc).
+    int32_t AddRecord(ClientInfo* record);
+    int32_t DeleteRecord(int32_t index);
+    int32_t ReplaceRecord(int32_t index, ClientInfo* record);
+    int32_t GetRecord(int32_t index, ClientInfo* out) const;
+    // The index of the first record of that name, deleted ones included; -3
+    // when none bears it.
+    int32_t FindByName(const char* name) const;
+    int32_t Login(ClientInfo* record);
+
+    // User accounts (user_accounts.cc).
+    int32_t AddUser(const DBAccount* account);
+    int32_t DeleteUser(int32_t index);
+    int32_t ModifyUser(int32_t index, const DBAccount* account);
+    int32_t LoginUser(const char* userName, const char* password) const;
+    int32_t CollectUsers(int32_t slot);
+    int32_t GetCollectedUser(int32_t position, DBAccount* out, int32_t slot) const;
+
 private:
+    // Writes `record` over index `index` (or appends it when index is the
+    // count) under the store lock, with the login time stamped when asked.
+    int32_t PutRecord(int32_t index, ClientInfo record, bool stampLogin);
+    int32_t ReadUserAccount(int32_t index, DBAccount* out) const;
+
     const platform::CodePage& codePage_;
 };
 
