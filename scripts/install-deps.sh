@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are
-# missing. Does nothing for packages already present; needs root otherwise.
+# missing: the native tool chain and test libraries, the MinGW-w64 cross
+# compiler, and Wine (32-bit, so the i386 architecture is added). Does
+# nothing when everything is present; needs root otherwise.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev)
+native=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev locales)
+windows=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32)
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+for p in "${native[@]}" "${windows[@]}"; do
+  installed "$p" || missing+=("$p")
 done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
+[ ${#missing[@]} -eq 0 ] && exit 0
+
 if [ "$(id -u)" != 0 ]; then
   echo "missing packages: ${missing[*]} (run as root to install them)" >&2
   exit 1
 fi
 echo "== installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -20,6 +20,7 @@ public:
     // returns its path.
     std::string WriteMediaFile(int32_t elements);
     std::string mediaFile() const { return folder_ / "MVDBMF.db"; }
+    std::string clientFile() const { return folder_ / "MVDBCLT.db"; }
 
 private:
     test::TempFolder folder_;
