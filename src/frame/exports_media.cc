@@ -122,3 +122,8 @@ int32_t MVDB_CALL CheckAddInfo(MVDB_HANDLE handle, int32_t index) {
 }
 
 }  // extern "C"
+
+extern "C" int32_t MVDB_CALL FindMedia(MVDB_HANDLE handle, int32_t /*unused*/, const FindCriteria* criteria,
+                                       int32_t slot) {
+    return Guarded(handle, [&](DatabaseHandle& db) { return db.media().FindMedia(criteria, slot); });
+}

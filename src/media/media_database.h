@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "media/media_element.h"
 #include "platform/platform.h"
@@ -52,6 +53,8 @@ public:
     int32_t DelAddInfo(int32_t index, int32_t number);
     int32_t CheckAddInfo(int32_t index) const;
     int32_t DeleteMediaInfoFiles(int32_t index);
+    // The criteria search (addinfo/media_lookup.cc).
+    int32_t FindMedia(const FindCriteria* head, int32_t slot);
     // The path of info file `number` of item `index`; empty when it does not fit.
     std::string InfoFilePath(int32_t index, int32_t number) const;
 
@@ -62,6 +65,7 @@ private:
     // deleted item, else 0 with a copy of the element.
     int32_t CheckedElement(int32_t index, MediaElement* element) const;
 
+    bool MatchTextCriterion(const FindCriteria& node, const MediaInfo& info, std::vector<char>* buffer);
     // Lowers the first index at which an add looks for a deleted slot.
     void NoteDeletedSlot(int32_t index);
 

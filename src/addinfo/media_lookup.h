@@ -1,0 +1,36 @@
+// The criteria search over media items: text, date and range tests on each
+// item, combined node by node, in the system's multibyte code page.
+#pragma once
+
+#include <cstdint>
+
+#include "media/media_element.h"
+#include "mvdb.h"
+#include "platform/platform.h"
+
+namespace mvdb {
+
+// A criteria list longer than this is cut here: a list that loops back on
+// itself must not hang the server.
+inline constexpr int32_t kMaxCriteriaNodes = 4096;
+
+// True for the separators a search may skip: space, underscore, hyphen.
+bool IsIgnorable(unsigned char byte);
+
+// True when the double-byte character `wide` has a single-byte form equal
+// to `single` (without regard to case for letters when mode bit 0 is set).
+bool CharMatchesWide(unsigned char single, unsigned int wide, int32_t mode, const platform::CodePage& codePage);
+
+// The offset in `text` at which `pattern` was found, or -1. Mode bit 0
+// ignores case, bit 1 skips one ignorable text byte per step, bit 2 lets
+// full-width and half-width forms of a character match.
+int32_t MatchText(const char* text, const char* pattern, int32_t mode, const platform::CodePage& codePage);
+
+// 0, 1 or 2, from the major and sub-kind of mediaType.
+int32_t MediaClass(const MediaInfo& info);
+
+// The day of the week of a FILETIME taken as it is (0 Sunday); -1 when the
+// value is not a date.
+int32_t FileTimeWeekday(const MVDB_FILETIME& time);
+
+}  // namespace mvdb
