@@ -14,6 +14,12 @@ void SetLockFolder(const std::string& folder) {
 #endif
 }
 
+void ClearLockFolder() {
+#if !defined(_WIN32)
+    ::unsetenv("MVDB_LOCK_DIR");
+#endif
+}
+
 }  // namespace
 
 DatabaseTest::DatabaseTest() : registry_(folder_.path().string()) {
@@ -21,7 +27,7 @@ DatabaseTest::DatabaseTest() : registry_(folder_.path().string()) {
     UseFolder();
 }
 
-DatabaseTest::~DatabaseTest() = default;
+DatabaseTest::~DatabaseTest() { ClearLockFolder(); }
 
 std::map<std::string, RegistryValue> DatabaseTest::FolderValues() const {
     return {{"DBCATEGORY", categoryFile()},

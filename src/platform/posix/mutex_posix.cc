@@ -31,10 +31,18 @@ std::string LockFolder() {
     return "/tmp/mvdb-" + std::to_string(::getuid());
 }
 
+// Creates the lock folder and any missing folder above it.
+void MakeLockFolder(const std::string& folder) {
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+        ::mkdir(folder.substr(0, slash).c_str(), 0700);
+    }
+    ::mkdir(folder.c_str(), 0700);
+}
+
 // Lock files live in one folder; a name may hold any character but '/'.
 std::string LockFilePath(const std::string& name, const char* suffix) {
     const std::string folder = LockFolder();
-    ::mkdir(folder.c_str(), 0700);
+    MakeLockFolder(folder);
     std::string file;
     for (char c : name) file += (c == '/' || c == '\\') ? '_' : c;
     return folder + "/" + file + suffix;
