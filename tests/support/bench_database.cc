@@ -37,6 +37,10 @@ std::string BenchDatabase::WriteMediaFile(int32_t elements) {
         info.updateTime = i;
         info.categoryId = 0;
         info.recordIndex = i;
+        info.mediaType = i % 2 ? 0x110 : 0x100;  // media classes 2 and 1
+        info.rangeProperty = static_cast<uint32_t>(i);
+        const uint64_t ticks = (static_cast<uint64_t>(i) * 3600 + 13000000000ull) * 10000000ull;
+        info.fileTimeA = {static_cast<uint32_t>(ticks), static_cast<uint32_t>(ticks >> 32)};
         std::memcpy(element.data(), &info, sizeof info);
         bytes += element;
     }
