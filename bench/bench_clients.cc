@@ -37,8 +37,8 @@ public:
             std::memcpy(r.clientData3 + 60, &user.passwordLength, 4);
             std::memcpy(r.clientData3 + 64, &user.userLevel, 4);
         }
-        mvdb::test::WriteFileBytes(db_.clientFile(),
-                                   mvdb::test::ContainerBytes(DBAccount{}, records, mvdb::test::RecordBytes(all)));
+        mvdb::test::WriteFileBytes(
+            db_.clientFile(), mvdb::test::ContainerBytes(DBAccount{}, records, mvdb::test::RecordBytes(all)));
         handle_ = OpenMVDB();
     }
     ~ClientFixture() {

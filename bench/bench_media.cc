@@ -63,7 +63,8 @@ void BM_SearchMedia(benchmark::State& state) {
     MediaFixture db(items);
     if (!db.ok()) return state.SkipWithError("open failed");
     // A miss scans the whole catalogue.
-    for (auto _ : state) benchmark::DoNotOptimize(SearchMedia(db.get(), "\\\\store\\media\\none.mpg", "none"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SearchMedia(db.get(), "\\\\store\\media\\none.mpg", "none"));
     state.SetItemsProcessed(state.iterations() * items);
 }
 BENCHMARK(BM_SearchMedia)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);

@@ -87,13 +87,13 @@ typedef struct MVDB_FILETIME {
 
 /* The database account, and the exchange form of one user account. 144 bytes. */
 typedef struct DBAccount {
-    char userName[64];       /* NUL-terminated, at most 63 bytes */
-    char password[60];       /* plain in memory, scrambled in files and user records */
-    int32_t passwordLength;  /* bytes of the password; what unscrambling uses */
-    int32_t scrambled;       /* 1 after scrambling, 0 after unscrambling */
-    int32_t reserved;        /* always 0 */
-    int32_t userLevel;       /* user accounts: what LoginUser returns */
-    int32_t recordIndex;     /* user accounts: the user's record index */
+    char userName[64];      /* NUL-terminated, at most 63 bytes */
+    char password[60];      /* plain in memory, scrambled in files and user records */
+    int32_t passwordLength; /* bytes of the password; what unscrambling uses */
+    int32_t scrambled;      /* 1 after scrambling, 0 after unscrambling */
+    int32_t reserved;       /* always 0 */
+    int32_t userLevel;      /* user accounts: what LoginUser returns */
+    int32_t recordIndex;    /* user accounts: the user's record index */
 } DBAccount;
 
 /* Access flag bits of a category. */
@@ -121,13 +121,13 @@ typedef struct CategoryInfo {
 
 /* One registered client or user account. 212 bytes. */
 typedef struct ClientInfo {
-    int32_t recordSize;      /* 212; set by the library */
+    int32_t recordSize; /* 212; set by the library */
     uint8_t clientData0[8];
-    char clientName[64];     /* key of every name lookup; users: "global\<name>" */
-    int32_t loginTime;       /* seconds since 1970-01-01 UTC */
+    char clientName[64]; /* key of every name lookup; users: "global\<name>" */
+    int32_t loginTime;   /* seconds since 1970-01-01 UTC */
     uint8_t clientData1[4];
-    int32_t clientFlags;     /* 0 live, 4 deleted */
-    int32_t recordIndex;     /* the record's own position */
+    int32_t clientFlags; /* 0 live, 4 deleted */
+    int32_t recordIndex; /* the record's own position */
     uint8_t clientData2[4];
     uint8_t clientData3[116]; /* users: scrambled password, its length, level */
 } ClientInfo;
@@ -146,13 +146,13 @@ typedef struct ClientInfo {
 
 /* One media item as it crosses the interface. 960 bytes. */
 typedef struct MediaInfo {
-    uint32_t recordSize;      /* 960; set by the library */
+    uint32_t recordSize; /* 960; set by the library */
     char title[260];
     char location[260];
     char keyName[260];
     char hostName[64];
-    int32_t updateTime;       /* seconds since 1970-01-01 UTC */
-    uint32_t mediaFlags;      /* MVDB_MEDIA_* values */
+    int32_t updateTime;  /* seconds since 1970-01-01 UTC */
+    uint32_t mediaFlags; /* MVDB_MEDIA_* values */
     int32_t categoryId;
     uint32_t rangeProperty;
     uint8_t callerData0[8];
@@ -160,15 +160,15 @@ typedef struct MediaInfo {
     uint32_t propertyPairA;
     uint32_t propertyPairB;
     uint32_t mediaType;
-    int32_t recordIndex;      /* the item's slot index: its identifier */
+    int32_t recordIndex; /* the item's slot index: its identifier */
     uint32_t propertyA;
     uint32_t propertyB;
     MVDB_FILETIME fileTimeA;
     MVDB_FILETIME fileTimeB;
     uint32_t property64B[2];
-    int32_t channel;          /* live tuner channel number */
-    uint32_t cable;           /* live tuner: nonzero for cable numbering */
-    uint32_t inputKind;       /* MVDB_INPUT_* */
+    int32_t channel;    /* live tuner channel number */
+    uint32_t cable;     /* live tuner: nonzero for cable numbering */
+    uint32_t inputKind; /* MVDB_INPUT_* */
     uint8_t callerData1[20];
 } MediaInfo;
 
@@ -189,12 +189,12 @@ typedef struct MediaInfo {
 
 /* One node of a FindMedia criteria list. 292 bytes on the 32-bit target. */
 typedef struct FindCriteria {
-    int32_t criteriaSize;     /* must be sizeof(FindCriteria) on the 32-bit target: 292 */
-    int32_t criteriaKind;     /* MVDB_CRITERIA_* */
+    int32_t criteriaSize; /* must be sizeof(FindCriteria) on the 32-bit target: 292 */
+    int32_t criteriaKind; /* MVDB_CRITERIA_* */
     int32_t criteriaTarget;
     int32_t classFilter;
-    int32_t combineRule;      /* MVDB_COMBINE_* */
-    int32_t matchMode;        /* MVDB_MATCH_* bits */
+    int32_t combineRule; /* MVDB_COMBINE_* */
+    int32_t matchMode;   /* MVDB_MATCH_* bits */
     uint8_t reserved[4];
     MVDB_EXTENSION union {
         char pattern[260];
@@ -270,7 +270,8 @@ MVDB_API int32_t MVDB_CALL AddCategoryInfo(MVDB_HANDLE handle, CategoryInfo* inf
 MVDB_API int32_t MVDB_CALL DelCategoryInfo(MVDB_HANDLE handle, int32_t position, int32_t mode);
 MVDB_API int32_t MVDB_CALL ReplaceCategoryInfo(MVDB_HANDLE handle, int32_t position, CategoryInfo* info);
 MVDB_API int32_t MVDB_CALL CheckChildCategory(MVDB_HANDLE handle, int32_t position, int32_t slot);
-MVDB_API int32_t MVDB_CALL GetCheckedCategory(MVDB_HANDLE handle, int32_t n, CategoryInfo* info, int32_t slot);
+MVDB_API int32_t MVDB_CALL GetCheckedCategory(MVDB_HANDLE handle, int32_t n, CategoryInfo* info,
+                                              int32_t slot);
 MVDB_API int32_t MVDB_CALL GetCategoryAccessFlag(MVDB_HANDLE handle, int32_t position, uint32_t* flags);
 
 /* ---- Clients ---------------------------------------------------------- */
@@ -291,7 +292,8 @@ MVDB_API int32_t MVDB_CALL DelUser(MVDB_HANDLE handle, int32_t index);
 MVDB_API int32_t MVDB_CALL ModifyUser(MVDB_HANDLE handle, int32_t index, DBAccount* account);
 MVDB_API int32_t MVDB_CALL LoginUser(MVDB_HANDLE handle, const char* userName, const char* password);
 MVDB_API int32_t MVDB_CALL CheckUser(MVDB_HANDLE handle, int32_t slot);
-MVDB_API int32_t MVDB_CALL GetCheckedUser(MVDB_HANDLE handle, int32_t position, DBAccount* account, int32_t slot);
+MVDB_API int32_t MVDB_CALL GetCheckedUser(MVDB_HANDLE handle, int32_t position, DBAccount* account,
+                                          int32_t slot);
 
 /* ---- Media changes ---------------------------------------------------- */
 
@@ -311,12 +313,13 @@ MVDB_API int32_t MVDB_CALL SearchMediaNext(MVDB_HANDLE handle, const char* locat
 MVDB_API int32_t MVDB_CALL CheckChangedData(MVDB_HANDLE handle, int32_t since, int32_t slot);
 MVDB_API int32_t MVDB_CALL CheckCategorizedData(MVDB_HANDLE handle, int32_t categoryId, int32_t slot);
 MVDB_API int32_t MVDB_CALL CheckNormalData(MVDB_HANDLE handle, int32_t slot);
-MVDB_API int32_t MVDB_CALL GetChangedData(MVDB_HANDLE handle, int32_t position, MediaInfo* info, int32_t slot);
+MVDB_API int32_t MVDB_CALL GetChangedData(MVDB_HANDLE handle, int32_t position, MediaInfo* info,
+                                          int32_t slot);
 
 /* ---- Additional info -------------------------------------------------- */
 
-MVDB_API int32_t MVDB_CALL SetAddInfo(MVDB_HANDLE handle, int32_t index, int32_t number, int32_t size, int32_t type,
-                                      const void* data);
+MVDB_API int32_t MVDB_CALL SetAddInfo(MVDB_HANDLE handle, int32_t index, int32_t number, int32_t size,
+                                      int32_t type, const void* data);
 MVDB_API int32_t MVDB_CALL GetAddInfoType(MVDB_HANDLE handle, int32_t index, int32_t number, int32_t* size,
                                           int32_t* type);
 MVDB_API int32_t MVDB_CALL GetAddInfo(MVDB_HANDLE handle, int32_t index, int32_t number, void* buffer);
@@ -325,7 +328,8 @@ MVDB_API int32_t MVDB_CALL CheckAddInfo(MVDB_HANDLE handle, int32_t index);
 
 /* ---- Media lookup ----------------------------------------------------- */
 
-MVDB_API int32_t MVDB_CALL FindMedia(MVDB_HANDLE handle, int32_t unused, const FindCriteria* criteria, int32_t slot);
+MVDB_API int32_t MVDB_CALL FindMedia(MVDB_HANDLE handle, int32_t unused, const FindCriteria* criteria,
+                                     int32_t slot);
 
 #ifdef __cplusplus
 }

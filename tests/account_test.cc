@@ -1,9 +1,10 @@
+#include "storage/account.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "storage/account.h"
 #include "support/container_bytes.h"
 #include "support/test_database.h"
 
@@ -19,8 +20,9 @@ DBAccount Account(const std::string& name, const std::string& password) {
 }
 
 TEST(Scrambling, RoundTripsEveryPasswordLength) {
-    for (const std::string& password : {std::string(), std::string("a"), std::string("secret"),
-                                       std::string("aabbcc"), std::string(59, 'x'), std::string("\xff\x01\x80")}) {
+    for (const std::string& password :
+         {std::string(), std::string("a"), std::string("secret"), std::string("aabbcc"), std::string(59, 'x'),
+          std::string("\xff\x01\x80")}) {
         DBAccount block = Account("user", password);
         ScrambleAccount(&block);
         EXPECT_EQ(block.scrambled, 1);

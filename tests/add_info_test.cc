@@ -71,7 +71,8 @@ TEST_F(AddInfoTest, RefusedNumbersTypesAndSizes) {
     EXPECT_EQ(SetAddInfo(h(), kItem, 3, 4, 2, "abcd"), MVDB_ERR_OUT_OF_RANGE);
     EXPECT_FALSE(fs::exists(infoPath("MVDB27-3.dat")));
     EXPECT_EQ(CheckAddInfo(h(), kItem), 0);  // now in file mode, with nothing in it
-    for (int32_t number : {8, -1}) EXPECT_EQ(SetAddInfo(h(), kItem, number, 1, number, "a"), MVDB_ERR_OUT_OF_RANGE);
+    for (int32_t number : {8, -1})
+        EXPECT_EQ(SetAddInfo(h(), kItem, number, 1, number, "a"), MVDB_ERR_OUT_OF_RANGE);
     EXPECT_EQ(SetAddInfo(h(), kItem, 2, -1, 2, "a"), MVDB_ERR_WRITE);
     EXPECT_EQ(SetAddInfo(h(), kItem, 2, 5, 2, nullptr), MVDB_ERR_WRITE);
     EXPECT_FALSE(fs::exists(infoPath("MVDB27-2.dat")));
@@ -102,7 +103,8 @@ TEST_F(AddInfoTest, DeletingAnItemTakesItsFilesAndARemovedPieceStaysRemoved) {
     ASSERT_EQ(DelAddInfo(h(), kItem - 1, 1), 0);
     EXPECT_FALSE(fs::exists(infoPath("MVDB26-1.dat")));
     ASSERT_EQ(DelMediaInfo(h(), kItem), 0);
-    for (const char* name : {"MVDB27-0.dat", "MVDB27-4.dat", "MVDB27-7.dat"}) EXPECT_FALSE(fs::exists(infoPath(name)));
+    for (const char* name : {"MVDB27-0.dat", "MVDB27-4.dat", "MVDB27-7.dat"})
+        EXPECT_FALSE(fs::exists(infoPath(name)));
     int32_t size = 0, type = 0;
     char buffer[8];
     EXPECT_EQ(CheckAddInfo(h(), kItem), MVDB_ERR_OUT_OF_RANGE);
@@ -132,10 +134,12 @@ protected:
             info.recordIndex = static_cast<int32_t>(i);
             std::memcpy(element.data(), &info, sizeof info);
             std::memcpy(element.data() + 960, &areas[i].first, 4);
-            std::memcpy(element.data() + 964, areas[i].second.data(), std::min<size_t>(260, areas[i].second.size()));
+            std::memcpy(element.data() + 964, areas[i].second.data(),
+                        std::min<size_t>(260, areas[i].second.size()));
             elements += element;
         }
-        test::WriteFileBytes(mediaFile(), test::ContainerBytes(DBAccount{}, static_cast<int32_t>(areas.size()), elements));
+        test::WriteFileBytes(mediaFile(),
+                             test::ContainerBytes(DBAccount{}, static_cast<int32_t>(areas.size()), elements));
     }
 };
 

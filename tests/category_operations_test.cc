@@ -135,8 +135,8 @@ TEST_F(DeletionModesTest, ModeOneDeletesTheSubtreeAndRefilesItsMedia) {
     EXPECT_FALSE(Live(2));
     EXPECT_FALSE(Live(3));
     EXPECT_FALSE(Live(4));
-    EXPECT_TRUE(Live(5));   // a system category stays
-    EXPECT_FALSE(Live(6));  // while its own descendants go
+    EXPECT_TRUE(Live(5));                    // a system category stays
+    EXPECT_FALSE(Live(6));                   // while its own descendants go
     EXPECT_EQ(MediaCategory(neutralA_), 0);  // re-filed into A's parent
     EXPECT_EQ(MediaCategory(orphanB), 0);
     const std::string file = test::ReadFileBytes(categoryFile());

@@ -1,9 +1,8 @@
-#include "category/category_database.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "category/category_database.h"
 #include "frame/database_handle.h"
 #include "support/container_bytes.h"
 #include "support/test_database.h"
@@ -26,7 +25,8 @@ protected:
             r.accessFlags = static_cast<uint32_t>(0x100 + i);
         }
         for (int32_t t : tombstones) records[static_cast<size_t>(t)].categoryStatus = 4;
-        test::WriteFileBytes(categoryFile(), test::ContainerBytes(DBAccount{}, n, test::RecordBytes(records)));
+        test::WriteFileBytes(categoryFile(),
+                             test::ContainerBytes(DBAccount{}, n, test::RecordBytes(records)));
     }
 };
 

@@ -95,7 +95,8 @@ TEST_F(ContainerTest, EmptyCategoryFileWithSoundHeaderGetsDefaults) {
 }
 
 TEST_F(ContainerTest, CountLargerThanTheRecordsLoadsTheWholeOnes) {
-    std::vector<CategoryInfo> categories = {Category(0, "Root", -1), Category(1, "A", 0), Category(2, "B", 0)};
+    std::vector<CategoryInfo> categories = {Category(0, "Root", -1), Category(1, "A", 0),
+                                            Category(2, "B", 0)};
     WriteFileBytes(categoryFile(), ContainerBytes(DBAccount{}, 5, RecordBytes(categories) + "partial"));
     WriteFileBytes(mediaFile(), ContainerBytes(DBAccount{}, 40, MediaElements(3) + "partial"));
     test::OpenDatabase db;

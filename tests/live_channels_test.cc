@@ -28,12 +28,18 @@ TEST(BuildLiveLocation, ByInputKindChannelAndNumbering) {
         const char* location;
     };
     const std::vector<Case> cases = {
-        {Live(0, 1, 0), 0, "LIVE:TV1"},         {Live(0, 62, 0), 0, "LIVE:TV62"},
-        {Live(0, 63, 0), 0, "LIVE"},            {Live(0, 0, 0), 0, "LIVE"},
-        {Live(0, 63, 1), 0, "LIVE:CATV63"},     {Live(0, 64, 1), 0, "LIVE"},
-        {Live(0, 0, 7), 0, "LIVE"},             {Live(1, 5, 0), 0, "LIVE:COMP"},
-        {Live(2, 5, 0), 0, "LIVE:SVIDEO"},      {Live(3, 1, 0), 0, "untouched"},
-        {Live(0, 9, 0, 0x301), 0, "LIVE:TV9"},  {Live(0, 9, 0, 0x200), MVDB_ERR_OUT_OF_RANGE, "untouched"},
+        {Live(0, 1, 0), 0, "LIVE:TV1"},
+        {Live(0, 62, 0), 0, "LIVE:TV62"},
+        {Live(0, 63, 0), 0, "LIVE"},
+        {Live(0, 0, 0), 0, "LIVE"},
+        {Live(0, 63, 1), 0, "LIVE:CATV63"},
+        {Live(0, 64, 1), 0, "LIVE"},
+        {Live(0, 0, 7), 0, "LIVE"},
+        {Live(1, 5, 0), 0, "LIVE:COMP"},
+        {Live(2, 5, 0), 0, "LIVE:SVIDEO"},
+        {Live(3, 1, 0), 0, "untouched"},
+        {Live(0, 9, 0, 0x301), 0, "LIVE:TV9"},
+        {Live(0, 9, 0, 0x200), MVDB_ERR_OUT_OF_RANGE, "untouched"},
     };
     for (Case c : cases) {
         EXPECT_EQ(BuildLiveLocation(&c.info), c.result) << c.location;

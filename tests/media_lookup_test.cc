@@ -35,7 +35,7 @@ TEST(MatchText, ByteWiseSearchInEveryCodePage) {
             {"xxabc", "abc", 0, 2},
             {"aab", "ab", 0, 1},  // restarts one byte after the failed attempt
             {"a-bc", "abc", 2, 0},
-            {"a--bc", "abc", 2, -1},  // one ignorable byte per step
+            {"a--bc", "abc", 2, -1},   // one ignorable byte per step
             {"x a_b-c", "abc", 2, 1},  // the offset counts the byte skipped first
             {"a-bc", "abc", 0, -1},
             {"", "", 0, 0},
@@ -54,11 +54,11 @@ TEST(MatchText, WidthInsensitiveUnderShiftJis) {
             {"\x82\x60\x82\x61\x82\x62", "abc", 5, 0},  // full-width ABC in the text
             {"\x82\x60\x82\x61\x82\x62", "ABC", 4, 0},
             {"\x82\x60\x82\x61\x82\x62", "abc", 4, -1},  // case counts without bit 0
-            {"xabc", "\x82\x60\x82\x61", 5, 1},        // full-width in the pattern
-            {"\x81\x40news", " news", 4, 0},            // the ideographic space
-            {"\x83\x41", "A", 0, 1},                    // a trail byte equal to a letter matches byte-wise
+            {"xabc", "\x82\x60\x82\x61", 5, 1},          // full-width in the pattern
+            {"\x81\x40news", " news", 4, 0},             // the ideographic space
+            {"\x83\x41", "A", 0, 1},                     // a trail byte equal to a letter matches byte-wise
             {"\x83\x41", "A", 4, 1},
-            {"\x95\x5c", "\\", 0, 1},  // a trail byte equal to a backslash likewise
+            {"\x95\x5c", "\\", 0, 1},    // a trail byte equal to a backslash likewise
             {"\x83\x41", "\xb1", 4, 0},  // katakana A and its half-width form
         },
         *codePage);
@@ -182,9 +182,11 @@ TEST_F(FindMediaTest, RangeOnlyForMediaClassTwo) {
 
 TEST_F(FindMediaTest, AdditionalInfoZeroIsText) {
     ASSERT_EQ(SetAddInfo(db_.get(), 22, 0, 12, 0, "Chef-s Table"), 0);
-    EXPECT_EQ(Find({TextNode("chefs", MVDB_COMBINE_REQUIRED, 3, MVDB_TARGET_ADDINFO)}), (Titles{"Cooking show"}));
+    EXPECT_EQ(Find({TextNode("chefs", MVDB_COMBINE_REQUIRED, 3, MVDB_TARGET_ADDINFO)}),
+              (Titles{"Cooking show"}));
     ASSERT_EQ(SetAddInfo(db_.get(), 23, 1, 5, 1, "chefs"), 0);  // only piece 0 counts
-    EXPECT_EQ(Find({TextNode("chefs", MVDB_COMBINE_REQUIRED, 3, MVDB_TARGET_ADDINFO)}), (Titles{"Cooking show"}));
+    EXPECT_EQ(Find({TextNode("chefs", MVDB_COMBINE_REQUIRED, 3, MVDB_TARGET_ADDINFO)}),
+              (Titles{"Cooking show"}));
 }
 
 TEST_F(FindMediaTest, DeletedItemsAreSelected) {
@@ -198,7 +200,8 @@ TEST_F(FindMediaTest, MalformedListsSlotsAndLoops) {
     bad.criteriaSize = 291;
     EXPECT_EQ(Find({bad}), Titles{});
     // A node of the wrong size further on never matches.
-    EXPECT_EQ(Find({TextNode("news", MVDB_COMBINE_SUFFICIENT), bad}), (Titles{"NEWS at nine", "Weekend News", "news archive"}));
+    EXPECT_EQ(Find({TextNode("news", MVDB_COMBINE_SUFFICIENT), bad}),
+              (Titles{"NEWS at nine", "Weekend News", "news archive"}));
     FindCriteria node = TextNode("news");
     EXPECT_EQ(FindMedia(db_.get(), 0, &node, 64), MVDB_ERR_BAD_SLOT);
     EXPECT_EQ(FindMedia(db_.get(), 0, &node, -1), MVDB_ERR_BAD_SLOT);

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "support/container_bytes.h"
 #include "platform/platform.h"
+#include "support/container_bytes.h"
 #include "support/records.h"
 #include "support/test_database.h"
 

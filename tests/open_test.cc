@@ -104,8 +104,8 @@ TEST_F(OpenTest, InitializeRestoresTheDefaultsAndSweepsTheInfoFolder) {
 
     // More content than the defaults: 30 media elements, 3 categories, a client.
     std::vector<uint8_t> elements(30 * 1224, 0x33);
-    test::WriteFileBytes(mediaFile(),
-                         test::ContainerBytes(DBAccount{}, 30, std::string(elements.begin(), elements.end())));
+    test::WriteFileBytes(
+        mediaFile(), test::ContainerBytes(DBAccount{}, 30, std::string(elements.begin(), elements.end())));
     CategoryInfo extra{};
     extra.recordSize = 592;
     extra.categoryId = 2;

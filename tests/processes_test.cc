@@ -1,10 +1,9 @@
 // Several processes on one machine: one open handle at a time, one writer
 // per file, and locks that a killed holder leaves behind released.
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 

@@ -22,7 +22,8 @@ std::string MediaDatabase::InfoFilePath(int32_t index, int32_t number) const {
     char name[48];
     std::snprintf(name, sizeof name, "MVDB%d-%d.dat", index, number);
     // An empty info folder is the current folder, never the root.
-    const std::string path = infoFolder_.empty() ? std::string(name) : infoFolder_ + platform::kPathSeparator + name;
+    const std::string path =
+        infoFolder_.empty() ? std::string(name) : infoFolder_ + platform::kPathSeparator + name;
     if (path.size() >= kPathBufferBytes) return std::string();
     return path;
 }
@@ -32,13 +33,15 @@ int32_t MediaDatabase::CheckedElement(int32_t index, MediaElement* element) cons
     return 0;
 }
 
-int32_t MediaDatabase::SetAddInfo(int32_t index, int32_t number, int32_t size, int32_t type, const void* data) {
+int32_t MediaDatabase::SetAddInfo(int32_t index, int32_t number, int32_t size, int32_t type,
+                                  const void* data) {
     MediaElement element;
     if (const int32_t rc = CheckedElement(index, &element); rc != 0) return rc;
     // The item keeps the file mode from now on, even when this call fails.
     // Text left from the inline mode would read as descriptors: clear it.
     records_.Update(index, [](MediaElement& e) {
-        if (e.infoArea.infoMode == kInfoModeInlineText) std::memset(e.infoArea.inlineText, 0, sizeof e.infoArea.inlineText);
+        if (e.infoArea.infoMode == kInfoModeInlineText)
+            std::memset(e.infoArea.inlineText, 0, sizeof e.infoArea.inlineText);
         e.infoArea.infoMode = kInfoModeFiles;
     });
     if (!ValidNumber(number) || number != type) return MVDB_ERR_OUT_OF_RANGE;
@@ -71,7 +74,8 @@ int32_t MediaDatabase::GetAddInfoType(int32_t index, int32_t number, int32_t* si
         if (!ValidNumber(number)) return MVDB_ERR_OUT_OF_RANGE;
         pieceSize = area.files.descriptors[number].infoSize;
         pieceType = area.files.descriptors[number].infoType;
-        if (pieceSize > 0 && !platform::OpenExistingForRead(InfoFilePath(index, number))) result = MVDB_ERR_NOT_FOUND;
+        if (pieceSize > 0 && !platform::OpenExistingForRead(InfoFilePath(index, number)))
+            result = MVDB_ERR_NOT_FOUND;
     } else if (area.infoMode == kInfoModeInlineText) {
         if (number != 0) return MVDB_ERR_OUT_OF_RANGE;
         pieceSize = static_cast<int32_t>(InlineTextLength(area));
@@ -93,7 +97,8 @@ int32_t MediaDatabase::GetAddInfo(int32_t index, int32_t number, void* buffer) {
         std::unique_ptr<platform::File> file = platform::OpenExistingForRead(InfoFilePath(index, number));
         if (!file) {
             // The piece is gone: forget it in memory.
-            records_.Update(index, [number](MediaElement& e) { e.infoArea.files.descriptors[number].infoSize = 0; });
+            records_.Update(index,
+                            [number](MediaElement& e) { e.infoArea.files.descriptors[number].infoSize = 0; });
             return MVDB_ERR_NOT_FOUND;
         }
         const int32_t wanted = area.files.descriptors[number].infoSize;
@@ -120,7 +125,8 @@ int32_t MediaDatabase::DelAddInfo(int32_t index, int32_t number) {
         if (!ValidNumber(number)) return MVDB_ERR_OUT_OF_RANGE;
         const std::string path = InfoFilePath(index, number);
         if (!path.empty()) platform::RemoveFile(path);
-        records_.Update(index, [number](MediaElement& e) { e.infoArea.files.descriptors[number].infoSize = 0; });
+        records_.Update(index,
+                        [number](MediaElement& e) { e.infoArea.files.descriptors[number].infoSize = 0; });
     } else if (mode == kInfoModeInlineText) {
         if (number != 0) return MVDB_ERR_OUT_OF_RANGE;
         records_.Update(index, [](MediaElement& e) {

@@ -28,14 +28,16 @@ bool StartsWide(const unsigned char* s, size_t at, const platform::CodePage& cod
 
 bool IsIgnorable(unsigned char byte) { return byte == ' ' || byte == '_' || byte == '-'; }
 
-bool CharMatchesWide(unsigned char single, unsigned int wide, int32_t mode, const platform::CodePage& codePage) {
+bool CharMatchesWide(unsigned char single, unsigned int wide, int32_t mode,
+                     const platform::CodePage& codePage) {
     const unsigned int narrow = codePage.ToSingleByte(wide);
     if (narrow == wide) return false;
     if ((mode & MVDB_MATCH_IGNORE_CASE) != 0 && IsAlpha(narrow)) return ToUpper(single) == ToUpper(narrow);
     return narrow == single;
 }
 
-int32_t MatchText(const char* textChars, const char* patternChars, int32_t mode, const platform::CodePage& codePage) {
+int32_t MatchText(const char* textChars, const char* patternChars, int32_t mode,
+                  const platform::CodePage& codePage) {
     const auto* text = reinterpret_cast<const unsigned char*>(textChars);
     const auto* pattern = reinterpret_cast<const unsigned char*>(patternChars);
     size_t i = 0;
@@ -142,12 +144,14 @@ bool MatchRange(const FindCriteria& node, const MediaInfo& info) {
 
 }  // namespace
 
-bool MediaDatabase::MatchTextCriterion(const FindCriteria& node, const MediaInfo& info, std::vector<char>* buffer) {
+bool MediaDatabase::MatchTextCriterion(const FindCriteria& node, const MediaInfo& info,
+                                       std::vector<char>* buffer) {
     const TerminatedField pattern(node.pattern);
     const auto matches = [&](const char* text) {
         return MatchText(text, pattern.c_str(), node.matchMode, codePage_) >= 0;
     };
-    if ((node.criteriaTarget & MVDB_TARGET_TITLE) != 0 && matches(TerminatedField(info.title).c_str())) return true;
+    if ((node.criteriaTarget & MVDB_TARGET_TITLE) != 0 && matches(TerminatedField(info.title).c_str()))
+        return true;
     if ((node.criteriaTarget & MVDB_TARGET_LOCATION_OR_KEY) != 0 &&
         (matches(TerminatedField(info.location).c_str()) || matches(TerminatedField(info.keyName).c_str()))) {
         return true;
@@ -168,7 +172,8 @@ int32_t MediaDatabase::FindMedia(const FindCriteria* head, int32_t slot) {
     // The caller's list is read once, up to the node bound.
     std::vector<FindCriteria> nodes;
     if (head != nullptr && head->criteriaSize == MVDB_FIND_CRITERIA_SIZE) {
-        for (const FindCriteria* node = head; node != nullptr && nodes.size() < kMaxCriteriaNodes; node = node->next) {
+        for (const FindCriteria* node = head; node != nullptr && nodes.size() < kMaxCriteriaNodes;
+             node = node->next) {
             nodes.push_back(*node);
         }
     }

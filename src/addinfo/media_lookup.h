@@ -19,7 +19,8 @@ bool IsIgnorable(unsigned char byte);
 
 // True when the double-byte character `wide` has a single-byte form equal
 // to `single` (without regard to case for letters when mode bit 0 is set).
-bool CharMatchesWide(unsigned char single, unsigned int wide, int32_t mode, const platform::CodePage& codePage);
+bool CharMatchesWide(unsigned char single, unsigned int wide, int32_t mode,
+                     const platform::CodePage& codePage);
 
 // The offset in `text` at which `pattern` was found, or -1. Mode bit 0
 // ignores case, bit 1 skips one ignorable text byte per step, bit 2 lets

@@ -87,7 +87,8 @@ int32_t CategoryDatabase::NewCategoryId() const {
     for (int32_t candidate = 1; candidate < count; ++candidate) {
         if (IsTombstone(all[static_cast<size_t>(candidate)])) return candidate;
         bool taken = false;
-        for (int32_t i = 1; i < count && !taken; ++i) taken = all[static_cast<size_t>(i)].categoryId == candidate;
+        for (int32_t i = 1; i < count && !taken; ++i)
+            taken = all[static_cast<size_t>(i)].categoryId == candidate;
         if (!taken) return candidate;
     }
     return count;

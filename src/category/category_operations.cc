@@ -83,8 +83,8 @@ int32_t CategoryDatabase::ReplaceRecord(int32_t position, CategoryInfo* info) {
 int32_t CategoryDatabase::HasLiveChildren(int32_t position) const {
     if (!records_.InRange(position)) return MVDB_ERR_OUT_OF_RANGE;
     platform::CriticalSectionGuard guard(storeLock_);
-    const int32_t child =
-        records_.FindFirst([position](const CategoryInfo& r) { return !IsTombstone(r) && r.parentId == position; });
+    const int32_t child = records_.FindFirst(
+        [position](const CategoryInfo& r) { return !IsTombstone(r) && r.parentId == position; });
     return child >= 0 ? 1 : 0;
 }
 

@@ -20,7 +20,8 @@ std::optional<std::string> ReadServerHostName() {
 std::unique_ptr<DatabaseHandle> DatabaseHandle::Open() {
     std::unique_ptr<platform::NamedMarker> marker;
     // Creating the mutex is the test: when it existed, another handle is open.
-    if (platform::CreateMarker(kDuplicationMutexName, &marker) == platform::MarkerResult::kExisted) return nullptr;
+    if (platform::CreateMarker(kDuplicationMutexName, &marker) == platform::MarkerResult::kExisted)
+        return nullptr;
 
     std::unique_ptr<DatabaseHandle> handle(new DatabaseHandle());
     handle->duplicationMutex_ = std::move(marker);

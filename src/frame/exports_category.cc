@@ -38,7 +38,8 @@ int32_t MVDB_CALL ReplaceCategoryInfo(MVDB_HANDLE handle, int32_t position, Cate
 }
 
 int32_t MVDB_CALL CheckChildCategory(MVDB_HANDLE handle, int32_t position, int32_t slot) {
-    return Guarded(handle, [&](DatabaseHandle& db) { return db.categories().CollectChildren(position, slot); });
+    return Guarded(handle,
+                   [&](DatabaseHandle& db) { return db.categories().CollectChildren(position, slot); });
 }
 
 int32_t MVDB_CALL GetCheckedCategory(MVDB_HANDLE handle, int32_t n, CategoryInfo* info, int32_t slot) {

@@ -71,7 +71,8 @@ int32_t MVDB_CALL CheckUser(MVDB_HANDLE handle, int32_t slot) {
 }
 
 int32_t MVDB_CALL GetCheckedUser(MVDB_HANDLE handle, int32_t position, DBAccount* account, int32_t slot) {
-    return Guarded(handle, [&](DatabaseHandle& db) { return db.clients().GetCollectedUser(position, account, slot); });
+    return Guarded(
+        handle, [&](DatabaseHandle& db) { return db.clients().GetCollectedUser(position, account, slot); });
 }
 
 }  // extern "C"

@@ -17,7 +17,8 @@ int32_t ReplaceMedia(DatabaseHandle& db, int32_t index, const MediaInfo* info) {
     if (db.categories().GetAccessFlags(replacement.categoryId, &newFlags) != 0) return MVDB_ERR_OUT_OF_RANGE;
     MediaInfo stored;
     if (db.media().GetRecord(index, &stored) != 0) return MVDB_ERR_OUT_OF_RANGE;
-    const bool move = stored.categoryId != replacement.categoryId || Has(newFlags, MVDB_CATEGORY_REPLACE_IS_MOVE);
+    const bool move =
+        stored.categoryId != replacement.categoryId || Has(newFlags, MVDB_CATEGORY_REPLACE_IS_MOVE);
     if (move) {
         if (Has(newFlags, MVDB_CATEGORY_NO_MEDIA_ADDITION)) return MVDB_ERR_ACCESS_DENIED;
         uint32_t oldFlags = 0;
@@ -80,7 +81,8 @@ int32_t MVDB_CALL SearchMedia(MVDB_HANDLE handle, const char* location, const ch
     return Guarded(handle, [&](DatabaseHandle& db) { return db.media().Search(location, keyName, 0); });
 }
 
-int32_t MVDB_CALL SearchMediaNext(MVDB_HANDLE handle, const char* location, const char* keyName, int32_t start) {
+int32_t MVDB_CALL SearchMediaNext(MVDB_HANDLE handle, const char* location, const char* keyName,
+                                  int32_t start) {
     return Guarded(handle, [&](DatabaseHandle& db) { return db.media().Search(location, keyName, start); });
 }
 
@@ -89,7 +91,8 @@ int32_t MVDB_CALL CheckChangedData(MVDB_HANDLE handle, int32_t since, int32_t sl
 }
 
 int32_t MVDB_CALL CheckCategorizedData(MVDB_HANDLE handle, int32_t categoryId, int32_t slot) {
-    return Guarded(handle, [&](DatabaseHandle& db) { return db.media().CollectCategorized(categoryId, slot); });
+    return Guarded(handle,
+                   [&](DatabaseHandle& db) { return db.media().CollectCategorized(categoryId, slot); });
 }
 
 int32_t MVDB_CALL CheckNormalData(MVDB_HANDLE handle, int32_t slot) {
@@ -97,16 +100,20 @@ int32_t MVDB_CALL CheckNormalData(MVDB_HANDLE handle, int32_t slot) {
 }
 
 int32_t MVDB_CALL GetChangedData(MVDB_HANDLE handle, int32_t position, MediaInfo* info, int32_t slot) {
-    return Guarded(handle, [&](DatabaseHandle& db) { return db.media().GetSlotRecord(position, info, slot); });
+    return Guarded(handle,
+                   [&](DatabaseHandle& db) { return db.media().GetSlotRecord(position, info, slot); });
 }
 
 int32_t MVDB_CALL SetAddInfo(MVDB_HANDLE handle, int32_t index, int32_t number, int32_t size, int32_t type,
                              const void* data) {
-    return Guarded(handle, [&](DatabaseHandle& db) { return db.media().SetAddInfo(index, number, size, type, data); });
+    return Guarded(
+        handle, [&](DatabaseHandle& db) { return db.media().SetAddInfo(index, number, size, type, data); });
 }
 
-int32_t MVDB_CALL GetAddInfoType(MVDB_HANDLE handle, int32_t index, int32_t number, int32_t* size, int32_t* type) {
-    return Guarded(handle, [&](DatabaseHandle& db) { return db.media().GetAddInfoType(index, number, size, type); });
+int32_t MVDB_CALL GetAddInfoType(MVDB_HANDLE handle, int32_t index, int32_t number, int32_t* size,
+                                 int32_t* type) {
+    return Guarded(handle,
+                   [&](DatabaseHandle& db) { return db.media().GetAddInfoType(index, number, size, type); });
 }
 
 int32_t MVDB_CALL GetAddInfo(MVDB_HANDLE handle, int32_t index, int32_t number, void* buffer) {

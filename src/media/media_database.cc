@@ -38,11 +38,13 @@ bool AllDigits(const std::string& text, size_t begin, size_t end) {
 bool IsInfoFileName(const std::string& name) {
     constexpr char kPrefix[] = "MVDB";
     constexpr char kSuffix[] = ".dat";
-    if (name.size() < 11 || name.compare(0, 4, kPrefix) != 0 || name.compare(name.size() - 4, 4, kSuffix) != 0) {
+    if (name.size() < 11 || name.compare(0, 4, kPrefix) != 0 ||
+        name.compare(name.size() - 4, 4, kSuffix) != 0) {
         return false;
     }
     const size_t hyphen = name.find('-', 4);
-    return hyphen != std::string::npos && AllDigits(name, 4, hyphen) && AllDigits(name, hyphen + 1, name.size() - 4);
+    return hyphen != std::string::npos && AllDigits(name, 4, hyphen) &&
+           AllDigits(name, hyphen + 1, name.size() - 4);
 }
 
 MediaDatabase::MediaDatabase(SharedAccount& account, const platform::CodePage& codePage)

@@ -15,7 +15,8 @@ int32_t MediaDatabase::AddRecord(MediaInfo* info) {
 
     platform::CriticalSectionGuard guard(storeLock_);
     // A deleted slot is reused by the next add; otherwise the item is appended.
-    int32_t index = records_.FindFirst([](const MediaElement& e) { return IsDeleted(e.info); }, noDeletedBelow_);
+    int32_t index =
+        records_.FindFirst([](const MediaElement& e) { return IsDeleted(e.info); }, noDeletedBelow_);
     info->mediaFlags = 0;
     info->updateTime = platform::CurrentTime();
     info->recordIndex = index >= 0 ? index : records_.Size();

@@ -85,7 +85,8 @@ size_t RecordFile::WholeRecordsAvailable(int32_t count) {
     // A count larger than the file holds is bounded by the whole records present.
     const int64_t fileSize = file_->Size();
     if (fileSize < static_cast<int64_t>(kRecordsOffset)) return 0;
-    const size_t present = static_cast<size_t>(fileSize - static_cast<int64_t>(kRecordsOffset)) / traits_.recordSize;
+    const size_t present =
+        static_cast<size_t>(fileSize - static_cast<int64_t>(kRecordsOffset)) / traits_.recordSize;
     return std::min(static_cast<size_t>(count), present);
 }
 

@@ -24,8 +24,8 @@ std::string DefaultInfoFolder();
 int32_t ResolveCataloguePath(const char* valueName, std::string* path);
 
 struct MediaLocations {
-    std::string filePath;     // bare name on entry
-    std::string infoFolder;   // empty on entry
+    std::string filePath;    // bare name on entry
+    std::string infoFolder;  // empty on entry
     int32_t channelCount = kDefaultChannelCount;
 };
 

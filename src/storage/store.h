@@ -3,8 +3,8 @@
 // and single-record writes. Each catalogue adds only its own rules.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <type_traits>
@@ -83,9 +83,8 @@ protected:
         if (state != HeaderState::kSound || *count <= 0) return state;
         platform::CriticalSectionGuard guard(storeLock_);
         *recordsRead = static_cast<int32_t>(
-            records_.AppendRaw(file_.WholeRecordsAvailable(*count), [this](uint8_t* dest, size_t n) {
-                return file_.ReadRecords(n, dest);
-            }));
+            records_.AppendRaw(file_.WholeRecordsAvailable(*count),
+                               [this](uint8_t* dest, size_t n) { return file_.ReadRecords(n, dest); }));
         return state;
     }
 

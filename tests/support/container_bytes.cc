@@ -26,6 +26,8 @@ DBAccount AccountInFile(const std::string& bytes) {
     return account;
 }
 
-MediaInfo MediaInFile(const std::string& bytes, size_t index) { return RecordInFile<MediaInfo>(bytes, index, 1224); }
+MediaInfo MediaInFile(const std::string& bytes, size_t index) {
+    return RecordInFile<MediaInfo>(bytes, index, 1224);
+}
 
 }  // namespace mvdb::test

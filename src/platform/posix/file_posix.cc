@@ -20,8 +20,8 @@ public:
     int64_t ReadAt(uint64_t offset, void* buffer, size_t n) override {
         size_t done = 0;
         while (done < n) {
-            const ssize_t got = ::pread(fd_, static_cast<char*>(buffer) + done, n - done,
-                                        static_cast<off_t>(offset + done));
+            const ssize_t got =
+                ::pread(fd_, static_cast<char*>(buffer) + done, n - done, static_cast<off_t>(offset + done));
             if (got < 0 && errno == EINTR) continue;
             if (got < 0) return done > 0 ? static_cast<int64_t>(done) : -1;
             if (got == 0) break;
@@ -69,7 +69,9 @@ std::unique_ptr<File> OpenWith(const std::string& path, int flags) {
 
 }  // namespace
 
-std::unique_ptr<File> OpenAlways(const std::string& path) { return OpenWith(path, O_RDWR | O_CREAT | O_DSYNC); }
+std::unique_ptr<File> OpenAlways(const std::string& path) {
+    return OpenWith(path, O_RDWR | O_CREAT | O_DSYNC);
+}
 
 std::unique_ptr<File> OpenExistingForRead(const std::string& path) { return OpenWith(path, O_RDONLY); }
 

@@ -33,7 +33,8 @@ std::string LockFolder() {
 
 // Creates the lock folder and any missing folder above it.
 void MakeLockFolder(const std::string& folder) {
-    for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos;
+         slash = folder.find('/', slash + 1)) {
         ::mkdir(folder.substr(0, slash).c_str(), 0700);
     }
     ::mkdir(folder.c_str(), 0700);

@@ -27,7 +27,8 @@ std::string Trim(const std::string& text) {
 // beyond one byte cannot name these keys and become '?'.
 std::string Narrow(const std::string& raw) {
     if (raw.size() >= 3 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) return raw.substr(3);
-    if (raw.size() < 2 || static_cast<unsigned char>(raw[0]) != 0xFF || static_cast<unsigned char>(raw[1]) != 0xFE) {
+    if (raw.size() < 2 || static_cast<unsigned char>(raw[0]) != 0xFF ||
+        static_cast<unsigned char>(raw[1]) != 0xFE) {
         return raw;
     }
     std::string out;
@@ -139,7 +140,8 @@ std::vector<std::string> LogicalLines(const std::string& text) {
 RegFile RegFile::Parse(const std::string& raw) {
     RegFile reg;
     const std::vector<std::string> lines = LogicalLines(Narrow(raw));
-    if (lines.empty() || (lines[0] != "Windows Registry Editor Version 5.00" && lines[0] != "REGEDIT4")) return reg;
+    if (lines.empty() || (lines[0] != "Windows Registry Editor Version 5.00" && lines[0] != "REGEDIT4"))
+        return reg;
     std::optional<std::string> current;
     for (size_t i = 1; i < lines.size(); ++i) {
         const std::string& line = lines[i];

@@ -33,7 +33,8 @@ public:
         uint8_t bytes[4] = {};
         std::memcpy(bytes, data->data(), data->size());
         return static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                                    static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
+                                    static_cast<uint32_t>(bytes[2]) << 16 |
+                                    static_cast<uint32_t>(bytes[3]) << 24);
     }
 
 private:
