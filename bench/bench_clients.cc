@@ -39,16 +39,11 @@ public:
         }
         mvdb::test::WriteFileBytes(
             db_.clientFile(), mvdb::test::ContainerBytes(DBAccount{}, records, mvdb::test::RecordBytes(all)));
-        handle_ = OpenMVDB();
     }
-    ~ClientFixture() {
-        if (handle_ != MVDB_INVALID_HANDLE) CloseMVDB(handle_);
-    }
-    MVDB_HANDLE get() const { return handle_; }
+    MVDB_HANDLE get() { return db_.Open(); }
 
 private:
     mvdb::bench::BenchDatabase db_;
-    MVDB_HANDLE handle_ = MVDB_INVALID_HANDLE;
 };
 
 // One fixture for all runs.

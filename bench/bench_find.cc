@@ -18,37 +18,25 @@ FindCriteria Node(int32_t kind, int32_t target) {
     return node;
 }
 
-class FindFixture {
-public:
-    explicit FindFixture(int32_t items) {
-        db_.WriteMediaFile(items);
-        handle_ = OpenMVDB();
-    }
-    ~FindFixture() {
-        if (handle_ != MVDB_INVALID_HANDLE) CloseMVDB(handle_);
-    }
-    MVDB_HANDLE get() const { return handle_; }
-
-private:
-    mvdb::bench::BenchDatabase db_;
-    MVDB_HANDLE handle_ = MVDB_INVALID_HANDLE;
-};
-
 void BM_FindMediaOneTextNode(benchmark::State& state) {
     const int32_t items = static_cast<int32_t>(state.range(0));
-    FindFixture db(items);
+    mvdb::bench::BenchDatabase db;
+    db.WriteMediaFile(items);
+    MVDB_HANDLE h = db.Open();
     // Titles are "Title <n>": "e 99" matches about one in a thousand.
     FindCriteria text = Node(MVDB_CRITERIA_TEXT, MVDB_TARGET_TITLE);
     text.matchMode = MVDB_MATCH_IGNORE_CASE | MVDB_MATCH_SKIP_IGNORABLE;
     std::snprintf(text.pattern, sizeof text.pattern, "E 99");
-    for (auto _ : state) benchmark::DoNotOptimize(FindMedia(db.get(), 0, &text, 0));
+    for (auto _ : state) benchmark::DoNotOptimize(FindMedia(h, 0, &text, 0));
     state.SetItemsProcessed(state.iterations() * items);
 }
 BENCHMARK(BM_FindMediaOneTextNode)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_FindMediaThreeNodes(benchmark::State& state) {
     const int32_t items = static_cast<int32_t>(state.range(0));
-    FindFixture db(items);
+    mvdb::bench::BenchDatabase db;
+    db.WriteMediaFile(items);
+    MVDB_HANDLE h = db.Open();
     FindCriteria text = Node(MVDB_CRITERIA_TEXT, MVDB_TARGET_TITLE);
     text.matchMode = MVDB_MATCH_IGNORE_CASE;
     std::snprintf(text.pattern, sizeof text.pattern, "title");
@@ -59,7 +47,7 @@ void BM_FindMediaThreeNodes(benchmark::State& state) {
     range.rangeMax = 0xFFFFFFFFu;
     text.next = &date;
     date.next = &range;
-    for (auto _ : state) benchmark::DoNotOptimize(FindMedia(db.get(), 0, &text, 0));
+    for (auto _ : state) benchmark::DoNotOptimize(FindMedia(h, 0, &text, 0));
     state.SetItemsProcessed(state.iterations() * items);
 }
 BENCHMARK(BM_FindMediaThreeNodes)->Arg(100000)->Unit(benchmark::kMillisecond);

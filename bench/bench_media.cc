@@ -9,22 +9,18 @@
 
 namespace {
 
-// One open database over a media file of state.range(0) items.
+// One open database over a media file of `items` items.
 class MediaFixture {
 public:
     explicit MediaFixture(int32_t items) {
         db_.WriteMediaFile(items);
-        handle_ = OpenMVDB();
+        db_.Open();
     }
-    ~MediaFixture() {
-        if (handle_ != MVDB_INVALID_HANDLE) CloseMVDB(handle_);
-    }
-    MVDB_HANDLE get() const { return handle_; }
-    bool ok() const { return handle_ != MVDB_INVALID_HANDLE; }
+    MVDB_HANDLE get() { return db_.Open(); }
+    bool ok() { return get() != MVDB_INVALID_HANDLE; }
 
 private:
     mvdb::bench::BenchDatabase db_;
-    MVDB_HANDLE handle_ = MVDB_INVALID_HANDLE;
 };
 
 void BM_AddMediaInfo(benchmark::State& state) {

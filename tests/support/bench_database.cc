@@ -21,7 +21,14 @@ BenchDatabase::BenchDatabase() : registry_(folder_.path().string()) {
                    std::map<std::string, test::RegistryValue>{{"HostName", std::string("benchhost")}}});
 }
 
-BenchDatabase::~BenchDatabase() = default;
+BenchDatabase::~BenchDatabase() {
+    if (handle_ != MVDB_INVALID_HANDLE) CloseMVDB(handle_);
+}
+
+MVDB_HANDLE BenchDatabase::Open() {
+    if (handle_ == MVDB_INVALID_HANDLE) handle_ = OpenMVDB();
+    return handle_;
+}
 
 std::string BenchDatabase::WriteMediaFile(int32_t elements) {
     std::string bytes = test::ContainerBytes(DBAccount{}, elements, "");

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "mvdb.h"
 #include "support/temp_folder.h"
 #include "support/test_registry.h"
 
@@ -16,6 +17,9 @@ public:
     BenchDatabase();
     ~BenchDatabase();
 
+    // Opens the database once its files are written; closed with the object.
+    MVDB_HANDLE Open();
+
     // Writes a media file of `elements` items (not live, in the Root) and
     // returns its path.
     std::string WriteMediaFile(int32_t elements);
@@ -25,6 +29,7 @@ public:
 private:
     test::TempFolder folder_;
     test::TestRegistry registry_;
+    MVDB_HANDLE handle_ = MVDB_INVALID_HANDLE;
 };
 
 }  // namespace mvdb::bench
