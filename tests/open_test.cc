@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cstdlib>
 #include <filesystem>
 
 #include "support/container_bytes.h"
@@ -25,6 +26,17 @@ TEST_F(OpenTest, OneHandleAtATime) {
     test::OpenDatabase again;
     EXPECT_TRUE(again.ok());
 }
+
+#if !defined(_WIN32)
+TEST_F(OpenTest, WithoutAUsableLockFolderNothingOpens) {
+    // Without its mutexes an open could neither exclude a second one nor
+    // know that it is the writer of its files.
+    test::WriteFileBytes(folder_ / "not-a-folder", "");
+    ::setenv("MVDB_LOCK_DIR", (folder_ / "not-a-folder").c_str(), 1);
+    EXPECT_EQ(OpenMVDB(), MVDB_INVALID_HANDLE);
+    EXPECT_FALSE(std::filesystem::exists(categoryFile()));
+}
+#endif
 
 TEST_F(OpenTest, NullHandlesAreRefusedAndCloseIgnoresThem) {
     CloseMVDB(nullptr);

@@ -40,6 +40,24 @@ TEST_F(ThreadsTest, ConcurrentAddsGetDistinctSlots) {
     EXPECT_EQ(GetMediaCount(h()), 20 + kThreads * kAdds);
 }
 
+TEST_F(ThreadsTest, ConcurrentCategoryAddsGetDistinctIds) {
+    std::vector<std::vector<int32_t>> ids(3);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < ids.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 20; ++i) {
+                CategoryInfo category = test::Category("c", 0);
+                ids[t].push_back(AddCategoryInfo(h(), &category));
+            }
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    std::set<int32_t> all;
+    for (const auto& list : ids) all.insert(list.begin(), list.end());
+    EXPECT_EQ(all.size(), 60u);
+    EXPECT_EQ(GetCategoryCount(h()), 62);
+}
+
 TEST_F(ThreadsTest, ReadersRunBesideAppendsAndResets) {
     std::atomic<bool> stop{false};
     std::vector<std::thread> readers;

@@ -27,17 +27,22 @@ int32_t CategoryDatabase::AddRecord(CategoryInfo* info) {
     // The Root accepts children whatever its flags.
     if (info->parentId != 0 && (parentFlags & MVDB_CATEGORY_SYSTEM) != 0) return MVDB_ERR_ACCESS_DENIED;
 
-    info->recordSize = sizeof(CategoryInfo);
-    if ((info->categoryStatus & MVDB_CATEGORY_DELETED) != 0) info->categoryStatus = 0;
-    info->categoryId = NewCategoryId();
-    const CategoryInfo record = *info;
-
-    int32_t position = FindFreeSlot();
-    if (position >= 0) {
-        records_.Set(position, record);
-    } else {
+    // The id, the position and the store happen under the store lock, so
+    // two adds at once never take the same id.
+    int32_t position;
+    CategoryInfo record;
+    {
         platform::CriticalSectionGuard guard(storeLock_);
-        position = records_.Append(record);
+        info->recordSize = sizeof(CategoryInfo);
+        if ((info->categoryStatus & MVDB_CATEGORY_DELETED) != 0) info->categoryStatus = 0;
+        info->categoryId = NewCategoryId();
+        record = *info;
+        position = FindFreeSlot();
+        if (position >= 0) {
+            records_.Set(position, record);
+        } else {
+            position = records_.Append(record);
+        }
     }
     WriteRecord(position);
     return record.categoryId;

@@ -19,9 +19,12 @@ std::optional<std::string> ReadServerHostName() {
 
 std::unique_ptr<DatabaseHandle> DatabaseHandle::Open() {
     std::unique_ptr<platform::NamedMarker> marker;
-    // Creating the mutex is the test: when it existed, another handle is open.
-    if (platform::CreateMarker(kDuplicationMutexName, &marker) == platform::MarkerResult::kExisted)
+    // Creating the mutex is the test: when it existed, another handle is
+    // open. When it cannot be created at all, no open here could be told
+    // from another one, so none is made.
+    if (platform::CreateMarker(kDuplicationMutexName, &marker) != platform::MarkerResult::kCreated) {
         return nullptr;
+    }
 
     std::unique_ptr<DatabaseHandle> handle(new DatabaseHandle());
     handle->duplicationMutex_ = std::move(marker);
