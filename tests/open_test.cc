@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/platform.h"
 #include "support/container_bytes.h"
 #include "support/test_database.h"
 
@@ -95,6 +96,30 @@ TEST_F(OpenTest, FreshFolderGetsTheDefaultContent) {
     EXPECT_EQ(clients.size(), 174u);
     EXPECT_EQ(CountInFile(clients), 0);
     EXPECT_TRUE(std::filesystem::is_directory(infoFolder()));
+}
+
+// The files a fresh open writes are the same, byte for byte, on every
+// system and build: the reference copies were written by one of them.
+// MVDB_WRITE_REFERENCE=1 writes them anew.
+TEST_F(OpenTest, FreshFilesMatchTheReferenceFiles) {
+    { test::OpenDatabase db; }
+    const std::string codePage = std::to_string(platform::CurrentCodePage()->Number());
+    const std::filesystem::path references = std::filesystem::path(MVDB_TEST_DATA_DIR) / "fresh";
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {categoryFile(), "MVDBCAT-" + codePage + ".db"},
+        {mediaFile(), "MVDBMF.db"},
+        {clientFile(), "MVDBCLT.db"},
+    };
+    for (const auto& [written, reference] : files) {
+        const std::string path = (references / reference).string();
+        if (const char* write = std::getenv("MVDB_WRITE_REFERENCE"); write != nullptr && *write == '1') {
+            std::filesystem::create_directories(references);
+            test::WriteFileBytes(path, ReadFileBytes(written));
+        }
+        const std::string expected = ReadFileBytes(path);
+        ASSERT_FALSE(expected.empty()) << path;
+        EXPECT_TRUE(ReadFileBytes(written) == expected) << written << " differs from " << path;
+    }
 }
 
 TEST_F(OpenTest, ReopeningLeavesTheFilesAsTheyWere) {
