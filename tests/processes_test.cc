@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "frame/database_handle.h"
@@ -99,7 +100,18 @@ TEST_F(ProcessesTest, AKilledHolderReleasesTheDatabaseAndItsWritesStay) {
         std::strcpy(account.password, "kept");
         SetDBAccount(h, &account);
         InitializeDB(h);  // rewrites every file with the new account
-        return true;      // and stays open until killed
+        CategoryInfo category{};
+        std::strcpy(category.categoryName, "films");
+        if (AddCategoryInfo(h, &category) != 2) return false;
+        for (int i = 0; i < 3; ++i) {
+            MediaInfo item{};
+            std::snprintf(item.title, sizeof item.title, "written %d", i);
+            item.categoryId = 2;
+            if (AddMediaInfo(h, &item) != 20 + i) return false;
+        }
+        ClientInfo client{};
+        std::strcpy(client.clientName, "player");
+        return AddClientInfo(h, &client) == 0;  // and stays open until killed
     });
     ASSERT_EQ(child.Ready(), 'y');
     EXPECT_EQ(OpenMVDB(), MVDB_INVALID_HANDLE);
@@ -111,7 +123,12 @@ TEST_F(ProcessesTest, AKilledHolderReleasesTheDatabaseAndItsWritesStay) {
     ASSERT_EQ(GetDBAccount(db.get(), &account), 0);
     EXPECT_STREQ(account.userName, "survivor");
     EXPECT_STREQ(account.password, "kept");
-    EXPECT_EQ(FromHandle(db.get())->media().RecordCount(), 20);
+    EXPECT_EQ(GetCategoryCount(db.get()), 3);
+    ASSERT_EQ(GetMediaCount(db.get()), 23);
+    MediaInfo last{};
+    ASSERT_EQ(GetMediaInfo(db.get(), 22, &last), 0);
+    EXPECT_STREQ(last.title, "written 2");
+    EXPECT_EQ(GetClientCount(db.get()), 1);
 }
 
 TEST_F(ProcessesTest, AFileLockLeftByAKilledHolderCountsAsAcquired) {
