@@ -1,0 +1,83 @@
+// `mvdb clients` and `mvdb users`: the two kinds of record of the client
+// catalogue. Users are the records named "global\<user>".
+#include <iostream>
+
+#include "commands/commands.h"
+#include "support/local_time.h"
+#include "support/record_json.h"
+#include "support/text_table.h"
+
+namespace mvdb::cli {
+
+namespace {
+
+using nlohmann::json;
+
+struct ClientRecord {
+    int32_t index;
+    ClientInfo info;
+};
+
+// Every record of one kind, deleted ones included: the library keeps them,
+// and a deleted name comes back to life when it is added again.
+std::vector<ClientRecord> Records(MVDB_HANDLE db, bool users) {
+    std::vector<ClientRecord> records;
+    const int32_t count = GetClientCount(db);
+    for (int32_t index = 0; index < count; ++index) {
+        ClientInfo info{};
+        if (GetClientInfo(db, index, &info) == MVDB_OK && IsUserRecord(info) == users)
+            records.push_back({index, info});
+    }
+    return records;
+}
+
+std::string State(const ClientInfo& info) {
+    return (info.clientFlags & MVDB_CLIENT_DELETED) ? "deleted" : "live";
+}
+
+int RunList(CommandContext& context, bool users) {
+    const std::unique_ptr<OpenDatabase> database = context.Open();
+    const std::vector<ClientRecord> records = Records(database->get(), users);
+    const TextCodec& codec = context.codec();
+    if (context.json()) {
+        json list = json::array();
+        for (const auto& [index, info] : records) {
+            json record = ClientJson(info, codec);
+            record["index"] = index;
+            list.push_back(record);
+        }
+        PrintJson({{users ? "users" : "clients", list}});
+        return 0;
+    }
+    using Align = TextTable::Align;
+    if (users) {
+        TextTable table({{"index", Align::kRight}, {"name"}, {"level", Align::kRight}, {"state"}, {"added"}});
+        for (const auto& [index, info] : records) {
+            table.AddRow({std::to_string(index), codec.ToUtf8(UserName(info)),
+                          std::to_string(UserLevel(info)), State(info), FormatLocalTime(info.loginTime)});
+        }
+        table.Print(std::cout, codec);
+        return 0;
+    }
+    TextTable table({{"index", Align::kRight}, {"name"}, {"state"}, {"last login"}});
+    for (const auto& [index, info] : records) {
+        table.AddRow({std::to_string(index), codec.ToUtf8(FieldText(info.clientName, sizeof info.clientName)),
+                      State(info), FormatLocalTime(info.loginTime)});
+    }
+    table.Print(std::cout, codec);
+    return 0;
+}
+
+}  // namespace
+
+Command AddClientsCommand(CLI::App& app) {
+    CLI::App* command = app.add_subcommand("clients", "List the registered client hosts");
+    return {command, [](CommandContext& context) { return RunList(context, false); }};
+}
+
+Command AddUsersCommand(CLI::App& app) {
+    CLI::App* command = app.add_subcommand("users", "List the user accounts (never their passwords)");
+    return {command, [](CommandContext& context) { return RunList(context, true); }};
+}
+
+}  // namespace mvdb::cli

@@ -1,0 +1,86 @@
+// What every command shares: the global options, the code page, where the
+// database lives, and opening it through the library.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "mvdb.h"
+#include "support/locations.h"
+#include "support/machine_settings.h"
+#include "support/text_codec.h"
+
+namespace mvdb::cli {
+
+// Exit statuses: 1 when the library refused or `check` found damage, 2 for
+// a wrong command line or a file that cannot be read.
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUnusable = 2;
+
+// A command that cannot do what was asked; main prints the message.
+class ToolError : public std::runtime_error {
+public:
+    explicit ToolError(const std::string& message, int exitCode = kExitFailure)
+        : std::runtime_error(message), exitCode_(exitCode) {}
+    int exitCode() const { return exitCode_; }
+
+private:
+    int exitCode_;
+};
+
+struct GlobalOptions {
+    std::string dataDir;
+    bool json = false;
+};
+
+class PrivateRegistry;
+
+// An open handle, closed when the object goes. While it is open no other
+// program can open the database.
+class OpenDatabase {
+public:
+    OpenDatabase(MVDB_HANDLE handle, std::unique_ptr<PrivateRegistry> registry);
+    ~OpenDatabase();
+    OpenDatabase(const OpenDatabase&) = delete;
+    OpenDatabase& operator=(const OpenDatabase&) = delete;
+
+    MVDB_HANDLE get() const { return handle_; }
+
+private:
+    MVDB_HANDLE handle_;
+    std::unique_ptr<PrivateRegistry> registry_;
+};
+
+class CommandContext {
+public:
+    explicit CommandContext(const GlobalOptions& options);
+    ~CommandContext();
+
+    bool json() const { return options_.json; }
+    const TextCodec& codec() const { return *codec_; }
+    // The registry as the library will see it, --data-dir applied.
+    const MachineSettings& settings();
+    DatabaseLocations locations();
+
+    // Opens the database (creating the --data-dir folder first); throws
+    // ToolError when another program has it open.
+    std::unique_ptr<OpenDatabase> Open();
+    // Tries to open; nullptr when another program has the database open.
+    std::unique_ptr<OpenDatabase> TryOpen();
+
+    // A command-line text in the database's code page; throws ToolError
+    // naming `what` when the code page cannot hold it.
+    std::string DatabaseText(const std::string& argument, const std::string& what) const;
+    // Prints one line of UTF-8 text on standard output.
+    void PrintLine(const std::string& utf8) const;
+
+private:
+    GlobalOptions options_;
+    std::unique_ptr<TextCodec> codec_;
+    std::optional<MachineSettings> settings_;
+    std::string dataFolder_;  // absolute; empty without --data-dir
+};
+
+}  // namespace mvdb::cli
