@@ -4,9 +4,9 @@
 #include <map>
 #include <set>
 
+#include "cli/record_json.h"
+#include "cli/text_table.h"
 #include "commands/commands.h"
-#include "support/record_json.h"
-#include "support/text_table.h"
 
 namespace mvdb::cli {
 

@@ -2,10 +2,10 @@
 // opening the database, so it also works while the server runs.
 #include <iostream>
 
+#include "cli/file_checker.h"
+#include "cli/progress_bar.h"
+#include "cli/record_json.h"
 #include "commands/commands.h"
-#include "support/file_checker.h"
-#include "support/progress_bar.h"
-#include "support/record_json.h"
 
 namespace mvdb::cli {
 

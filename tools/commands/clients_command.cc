@@ -2,10 +2,10 @@
 // catalogue. Users are the records named "global\<user>".
 #include <iostream>
 
+#include "cli/local_time.h"
+#include "cli/record_json.h"
+#include "cli/text_table.h"
 #include "commands/commands.h"
-#include "support/local_time.h"
-#include "support/record_json.h"
-#include "support/text_table.h"
 
 namespace mvdb::cli {
 

@@ -4,7 +4,7 @@
 #include <iostream>
 
 #if !defined(_WIN32)
-#include "support/private_registry.h"
+#include "cli/private_registry.h"
 #endif
 
 namespace mvdb::cli {

@@ -7,10 +7,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "cli/locations.h"
+#include "cli/machine_settings.h"
+#include "cli/text_codec.h"
 #include "mvdb.h"
-#include "support/locations.h"
-#include "support/machine_settings.h"
-#include "support/text_codec.h"
 
 namespace mvdb::cli {
 

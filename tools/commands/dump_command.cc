@@ -1,10 +1,10 @@
 // `mvdb dump FILE`: decodes one database file without the library.
 #include <iostream>
 
+#include "cli/dump_writer.h"
+#include "cli/progress_bar.h"
+#include "cli/terminal.h"
 #include "commands/commands.h"
-#include "support/dump_writer.h"
-#include "support/progress_bar.h"
-#include "support/terminal.h"
 
 namespace mvdb::cli {
 

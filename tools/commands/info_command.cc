@@ -3,10 +3,10 @@
 #include <fstream>
 #include <iostream>
 
+#include "cli/record_json.h"
+#include "cli/text_table.h"
 #include "commands/commands.h"
 #include "commands/result_messages.h"
-#include "support/record_json.h"
-#include "support/text_table.h"
 
 namespace mvdb::cli {
 

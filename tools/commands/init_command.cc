@@ -1,9 +1,9 @@
 // `mvdb init`: resets the whole database to what a new one holds.
 #include <iostream>
 
+#include "cli/record_json.h"
+#include "cli/terminal.h"
 #include "commands/commands.h"
-#include "support/record_json.h"
-#include "support/terminal.h"
 
 namespace mvdb::cli {
 

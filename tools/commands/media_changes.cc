@@ -3,9 +3,9 @@
 #include <cstring>
 #include <iostream>
 
+#include "cli/record_json.h"
 #include "commands/commands.h"
 #include "commands/result_messages.h"
-#include "support/record_json.h"
 
 namespace mvdb::cli {
 

@@ -3,11 +3,11 @@
 #include <cstring>
 #include <iostream>
 
+#include "cli/local_time.h"
+#include "cli/record_json.h"
+#include "cli/text_table.h"
 #include "commands/commands.h"
 #include "commands/result_messages.h"
-#include "support/local_time.h"
-#include "support/record_json.h"
-#include "support/text_table.h"
 
 namespace mvdb::cli {
 

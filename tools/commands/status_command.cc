@@ -2,10 +2,10 @@
 // records of each kind, and whether this process holds the database.
 #include <iostream>
 
+#include "cli/record_counts.h"
+#include "cli/record_json.h"
+#include "cli/text_table.h"
 #include "commands/commands.h"
-#include "support/record_counts.h"
-#include "support/record_json.h"
-#include "support/text_table.h"
 
 namespace mvdb::cli {
 

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <iostream>
 
+#include "cli/password_scramble.h"
+#include "cli/record_json.h"
+#include "cli/terminal.h"
 #include "commands/commands.h"
 #include "commands/result_messages.h"
-#include "support/password_scramble.h"
-#include "support/record_json.h"
-#include "support/terminal.h"
 
 namespace mvdb::cli {
 

@@ -1,0 +1,153 @@
+// Media items: their categories, and their info areas against the info
+// files on the disk.
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "cli/check_steps.h"
+#include "cli/info_area.h"
+
+namespace mvdb::cli {
+
+namespace {
+
+using PieceKey = std::pair<int64_t, int>;
+
+// The item and number of a name the library builds: MVDB<index>-<number>.dat.
+std::optional<PieceKey> ParseInfoFileName(const std::string& name) {
+    const std::string prefix = "MVDB";
+    const std::string suffix = ".dat";
+    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return std::nullopt;
+    }
+    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    const size_t dash = middle.find('-');
+    if (dash == std::string::npos || dash == 0 || dash + 1 == middle.size() || dash > 9 ||
+        middle.size() - dash - 1 > 1) {
+        return std::nullopt;
+    }
+    for (size_t i = 0; i < middle.size(); ++i) {
+        if (i != dash && (middle[i] < '0' || middle[i] > '9')) return std::nullopt;
+    }
+    const PieceKey key{std::stoll(middle.substr(0, dash)), std::stoi(middle.substr(dash + 1))};
+    // Leading zeros make a name the library never builds.
+    if (InfoFileName(key.first, key.second) != name) return std::nullopt;
+    return key;
+}
+
+// The info files in the folder, by item and number, with their sizes. Names
+// that the library would not have built are left alone.
+std::map<PieceKey, uint64_t> ListInfoFiles(const std::string& folder) {
+    std::map<PieceKey, uint64_t> files;
+    std::error_code error;
+    const std::filesystem::path path =
+        folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder);
+    for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
+        if (!entry.is_regular_file(error)) continue;
+        const std::string name = entry.path().filename().string();
+        const std::optional<PieceKey> key = ParseInfoFileName(name);
+        if (!key) continue;
+        files[*key] = entry.file_size(error);
+    }
+    return files;
+}
+
+class MediaChecker {
+public:
+    MediaChecker(const CheckStep& step, const CategoryTable* categories,
+                 const std::optional<std::string>& infoFolder)
+        : step_(step), categories_(categories), infoFolder_(infoFolder) {
+        if (infoFolder_) infoFiles_ = ListInfoFiles(*infoFolder_);
+    }
+
+    void Check(uint64_t position, const char* element) {
+        MediaInfo info;
+        std::memcpy(&info, element, sizeof info);
+        const std::string item = "item " + std::to_string(position) + " " +
+                                 QuotedField(step_.codec, info.title, sizeof info.title);
+        if (info.recordSize != sizeof(MediaInfo)) {
+            step_.Report(position, "records whose size field is wrong",
+                         item + " has the record size " + std::to_string(info.recordSize) + " instead of " +
+                             std::to_string(sizeof(MediaInfo)));
+        }
+        if (info.mediaFlags & MVDB_MEDIA_DELETED) return;
+        CheckCategory(position, item, info.categoryId);
+        CheckInfoArea(position, item, ReadInfoArea(element));
+    }
+
+    // Info files that no piece of a live item accounts for.
+    void CheckLeftoverFiles() {
+        if (!infoFolder_) return;
+        for (const auto& [key, size] : infoFiles_) {
+            if (size == 0 || claimed_.count(key)) continue;
+            step_.Report(std::nullopt, "info files that belong to nothing",
+                         "the info file " + InfoFileName(key.first, key.second) + " (" +
+                             std::to_string(size) + " bytes) belongs to no piece of info of a live item");
+        }
+    }
+
+private:
+    void CheckCategory(uint64_t position, const std::string& item, int32_t categoryId) {
+        if (categories_ == nullptr) return;
+        if (categoryId < 0 || static_cast<size_t>(categoryId) >= categories_->size()) {
+            step_.Report(
+                position, "items in missing categories",
+                item + " is filed in category " + std::to_string(categoryId) + ", which does not exist");
+        } else if (!(*categories_)[static_cast<size_t>(categoryId)].live) {
+            step_.Report(position, "items in deleted categories",
+                         item + " is filed in category " + std::to_string(categoryId) + ", which is deleted");
+        }
+    }
+
+    void CheckInfoArea(uint64_t position, const std::string& item, const InfoArea& area) {
+        if (area.mode == kInlineTextMode) return;
+        if (area.mode != kInfoFilesMode) {
+            step_.Report(
+                position, "info areas in no mode",
+                item + ": the info area's mode " + std::to_string(area.mode) + " is neither 0 nor 1");
+            return;
+        }
+        for (int n = 0; n < kInfoPieces; ++n) {
+            const int32_t size = area.descriptors[n].size;
+            const std::string piece = item + ": info " + std::to_string(n);
+            if (size < 0) {
+                step_.Report(position, "negative info sizes",
+                             piece + " has the negative size " + std::to_string(size));
+                continue;
+            }
+            if (size == 0 || !infoFolder_) continue;
+            const PieceKey key{static_cast<int64_t>(position), n};
+            claimed_.insert(key);
+            const auto file = infoFiles_.find(key);
+            const std::string name = InfoFileName(key.first, n);
+            if (file == infoFiles_.end()) {
+                step_.Report(position, "missing info files",
+                             piece + " (" + std::to_string(size) + " bytes) has no file " + name +
+                                 " in the info folder");
+            } else if (file->second != static_cast<uint64_t>(size)) {
+                step_.Report(position, "info files of the wrong size",
+                             piece + ": " + name + " holds " + std::to_string(file->second) +
+                                 " bytes, the item says " + std::to_string(size));
+            }
+        }
+    }
+
+    const CheckStep& step_;
+    const CategoryTable* categories_;
+    std::optional<std::string> infoFolder_;
+    std::map<PieceKey, uint64_t> infoFiles_;
+    std::set<PieceKey> claimed_;
+};
+
+}  // namespace
+
+void CheckMedia(const CheckStep& step, const CategoryTable* categories,
+                const std::optional<std::string>& infoFolder) {
+    MediaChecker checker(step, categories, infoFolder);
+    ForEachRecord(step, [&](uint64_t position, const char* element) { checker.Check(position, element); });
+    checker.CheckLeftoverFiles();
+}
+
+}  // namespace mvdb::cli

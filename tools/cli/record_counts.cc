@@ -1,0 +1,66 @@
+#include "cli/record_counts.h"
+
+#include <cstring>
+#include <functional>
+
+#include "cli/catalogue_file.h"
+#include "cli/record_json.h"
+#include "mvdb.h"
+
+namespace mvdb::cli {
+
+namespace {
+
+constexpr uint64_t kRecordsPerBlock = 512;
+
+// Calls `visit` with each record of a file whose header is sound.
+void VisitRecords(const std::string& path, Catalogue kind, const std::function<void(const char*)>& visit,
+                  std::string* accountUserName = nullptr) {
+    try {
+        CatalogueFile file(path);
+        if (!file.magicIsValid() || !file.count()) return;
+        if (accountUserName != nullptr) {
+            const DBAccount& account = file.storedAccount();
+            *accountUserName = FieldText(account.userName, sizeof account.userName);
+        }
+        const uint32_t size = TraitsOf(kind).fileRecordSize;
+        const uint64_t total = RecordsToRead(file, size);
+        std::vector<char> block;
+        for (uint64_t done = 0; done < total;) {
+            const uint64_t n = std::min(kRecordsPerBlock, total - done);
+            if (!file.ReadRecords(done, n, size, &block)) return;
+            for (uint64_t i = 0; i < n; ++i) visit(block.data() + i * size);
+            done += n;
+        }
+    } catch (const FileError&) {
+    }
+}
+
+void Count(LiveAndDeleted* counts, bool deleted) { ++(deleted ? counts->deleted : counts->live); }
+
+}  // namespace
+
+CatalogueCounts CountFromFiles(const CatalogueFiles& files) {
+    CatalogueCounts counts;
+    VisitRecords(files.category, Catalogue::kCategory, [&](const char* bytes) {
+        CategoryInfo info;
+        std::memcpy(&info, bytes, sizeof info);
+        Count(&counts.categories, info.categoryStatus & MVDB_CATEGORY_DELETED);
+    });
+    VisitRecords(
+        files.media, Catalogue::kMedia,
+        [&](const char* bytes) {
+            MediaInfo info;
+            std::memcpy(&info, bytes, sizeof info);
+            Count(&counts.media, info.mediaFlags & MVDB_MEDIA_DELETED);
+        },
+        &counts.accountUserName);
+    VisitRecords(files.client, Catalogue::kClient, [&](const char* bytes) {
+        ClientInfo info;
+        std::memcpy(&info, bytes, sizeof info);
+        Count(IsUserRecord(info) ? &counts.users : &counts.clients, info.clientFlags & MVDB_CLIENT_DELETED);
+    });
+    return counts;
+}
+
+}  // namespace mvdb::cli

@@ -1,0 +1,138 @@
+#include "cli/record_json.h"
+
+#include <cstring>
+#include <iostream>
+
+namespace mvdb::cli {
+
+namespace {
+
+using nlohmann::json;
+
+// Where the user fields lie in ClientInfo.clientData3.
+constexpr size_t kUserPasswordLengthOffset = 60;
+constexpr size_t kUserLevelOffset = 64;
+
+uint64_t FileTimeValue(const MVDB_FILETIME& time) {
+    return static_cast<uint64_t>(time.highDateTime) << 32 | time.lowDateTime;
+}
+
+int32_t UserField(const ClientInfo& info, size_t offset) {
+    int32_t value = 0;
+    std::memcpy(&value, info.clientData3 + offset, sizeof value);
+    return value;
+}
+
+}  // namespace
+
+std::string FieldText(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
+
+std::string Hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", value);
+    return text;
+}
+
+json CategoryFlagNames(uint32_t accessFlags) {
+    static constexpr std::pair<uint32_t, const char*> kNames[] = {
+        {MVDB_CATEGORY_SYSTEM, "system"},
+        {MVDB_CATEGORY_REPLACE_IS_MOVE, "replace-is-move"},
+        {MVDB_CATEGORY_NO_MEDIA_REMOVAL, "no-removal"},
+        {MVDB_CATEGORY_NO_MEDIA_ADDITION, "no-addition"},
+        {MVDB_CATEGORY_LIVE_VIDEO, "live-video"},
+    };
+    json names = json::array();
+    for (const auto& [bit, name] : kNames) {
+        if (accessFlags & bit) names.push_back(name);
+    }
+    return names;
+}
+
+json CategoryJson(const CategoryInfo& info, const TextCodec& codec) {
+    return {{"recordSize", info.recordSize},
+            {"categoryId", info.categoryId},
+            {"name", codec.ToUtf8(FieldText(info.categoryName, sizeof info.categoryName))},
+            {"status", info.categoryStatus},
+            {"deleted", (info.categoryStatus & MVDB_CATEGORY_DELETED) != 0},
+            {"parentId", info.parentId},
+            {"accessFlags", info.accessFlags},
+            {"flagNames", CategoryFlagNames(info.accessFlags)}};
+}
+
+bool IsUserRecord(const ClientInfo& info) {
+    const size_t prefix = sizeof kUserPrefix - 1;
+    return std::strncmp(info.clientName, kUserPrefix, prefix) == 0;
+}
+
+std::string UserName(const ClientInfo& info) {
+    const size_t prefix = sizeof kUserPrefix - 1;
+    return FieldText(info.clientName + prefix, sizeof info.clientName - prefix);
+}
+
+int32_t UserLevel(const ClientInfo& info) { return UserField(info, kUserLevelOffset); }
+
+int32_t UserPasswordLength(const ClientInfo& info) { return UserField(info, kUserPasswordLengthOffset); }
+
+json ClientJson(const ClientInfo& info, const TextCodec& codec) {
+    json record = {{"recordSize", info.recordSize},
+                   {"name", codec.ToUtf8(FieldText(info.clientName, sizeof info.clientName))},
+                   {"loginTime", info.loginTime},
+                   {"clientFlags", info.clientFlags},
+                   {"deleted", (info.clientFlags & MVDB_CLIENT_DELETED) != 0},
+                   {"recordIndex", info.recordIndex},
+                   {"user", nullptr}};
+    if (IsUserRecord(info)) {
+        record["user"] = {{"name", codec.ToUtf8(UserName(info))},
+                          {"passwordLength", UserPasswordLength(info)},
+                          {"level", UserLevel(info)}};
+    }
+    return record;
+}
+
+json MediaJson(const MediaInfo& info, const TextCodec& codec) {
+    return {{"recordSize", info.recordSize},
+            {"title", codec.ToUtf8(FieldText(info.title, sizeof info.title))},
+            {"location", codec.ToUtf8(FieldText(info.location, sizeof info.location))},
+            {"keyName", codec.ToUtf8(FieldText(info.keyName, sizeof info.keyName))},
+            {"hostName", codec.ToUtf8(FieldText(info.hostName, sizeof info.hostName))},
+            {"updateTime", info.updateTime},
+            {"mediaFlags", info.mediaFlags},
+            {"deleted", (info.mediaFlags & MVDB_MEDIA_DELETED) != 0},
+            {"categoryId", info.categoryId},
+            {"rangeProperty", info.rangeProperty},
+            {"property64A", {info.property64A[0], info.property64A[1]}},
+            {"propertyPairA", info.propertyPairA},
+            {"propertyPairB", info.propertyPairB},
+            {"mediaType", info.mediaType},
+            {"recordIndex", info.recordIndex},
+            {"propertyA", info.propertyA},
+            {"propertyB", info.propertyB},
+            {"fileTimeA", FileTimeValue(info.fileTimeA)},
+            {"fileTimeB", FileTimeValue(info.fileTimeB)},
+            {"property64B", {info.property64B[0], info.property64B[1]}},
+            {"channel", info.channel},
+            {"cable", info.cable},
+            {"inputKind", info.inputKind}};
+}
+
+json InfoAreaJson(const InfoArea& area, const TextCodec& codec) {
+    json out = {{"mode", area.mode}};
+    if (area.mode == kInlineTextMode) {
+        out["text"] = codec.ToUtf8(FieldText(area.inlineText, kInlineTextBytes));
+    } else if (area.mode == kInfoFilesMode) {
+        json pieces = json::array();
+        for (int n = 0; n < kInfoPieces; ++n) {
+            if (area.descriptors[n].size == 0) continue;
+            pieces.push_back(
+                {{"number", n}, {"type", area.descriptors[n].type}, {"size", area.descriptors[n].size}});
+        }
+        out["pieces"] = pieces;
+    }
+    return out;
+}
+
+void PrintJson(const json& value) {
+    std::cout << value.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
+}
+
+}  // namespace mvdb::cli

@@ -1,0 +1,38 @@
+#include <windows.h>
+// _isatty and _fileno.
+#include <io.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "cli/terminal.h"
+
+namespace mvdb::cli {
+
+bool IsTerminal(StandardStream stream) {
+    switch (stream) {
+        case StandardStream::kInput:
+            return _isatty(_fileno(stdin)) != 0;
+        case StandardStream::kOutput:
+            return _isatty(_fileno(stdout)) != 0;
+        case StandardStream::kError:
+            return _isatty(_fileno(stderr)) != 0;
+    }
+    return false;
+}
+
+std::optional<std::string> ReadHiddenLine(const std::string& prompt) {
+    std::cerr << prompt << std::flush;
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD saved = 0;
+    const bool canHide = GetConsoleMode(input, &saved) != 0;
+    if (canHide) SetConsoleMode(input, saved & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
+    std::optional<std::string> line = ReadInputLine();
+    if (canHide) {
+        SetConsoleMode(input, saved);
+        std::cerr << '\n';
+    }
+    return line;
+}
+
+}  // namespace mvdb::cli
