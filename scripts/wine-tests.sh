@@ -56,4 +56,5 @@ if [ ${#failed[@]} -ne 0 ]; then
   echo "== Wine suites failed under code page ${failed[*]}" >&2
   exit 1
 fi
+"$top/scripts/wine-tool.sh" "$build"
 echo "== Wine suites passed"

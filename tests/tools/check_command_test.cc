@@ -132,7 +132,8 @@ TEST_F(CheckCommandTest, ADeletedRootLeavesItsChildrenWithoutALiveParent) {
     const json findings = CheckAll(1)["findings"];
     ASSERT_EQ(findings.size(), 3u) << findings.dump(2);
     EXPECT_EQ(findings[0]["message"], "the Root at position 0 is deleted");
-    EXPECT_EQ(findings[1]["message"], "category 1 \"Live Video\" has the parent 0, which is deleted");
+    EXPECT_EQ(findings[1]["message"],
+              "category 1 \"" + LiveVideoName() + "\" has the parent 0, which is deleted");
     EXPECT_EQ(findings[2]["record"], Sample::kFilms);
 }
 

@@ -2,6 +2,7 @@
 // the sample database, as JSON and as text.
 #include <gtest/gtest.h>
 
+#include "cli/text_codec.h"
 #include "support/temp_folder.h"
 #include "tools/sample_database.h"
 #include "tools/tool_runner.h"
@@ -27,7 +28,7 @@ TEST_F(ListingTest, StatusNamesTheFilesAndCountsLiveAndDeletedRecords) {
     EXPECT_EQ(status["locations"]["clientFile"], clientFile());
     EXPECT_EQ(status["locations"]["infoFolder"], infoFolder());
     EXPECT_EQ(status["hostName"], "mediaserver");
-    EXPECT_EQ(status["codePage"], 1252);
+    EXPECT_EQ(status["codePage"], cli::DatabaseCodePage());
     EXPECT_TRUE(status["writer"].get<bool>());
     EXPECT_EQ(status["countsFrom"], "library");
     const json expected = {{"categories", {{"live", 4}, {"deleted", 1}}},
@@ -56,7 +57,7 @@ TEST_F(ListingTest, CategoriesComeInTreeOrderWithDepthsAndItemCounts) {
     const json categories = RunToolJson({"categories"})["categories"];
     ASSERT_EQ(categories.size(), 4u);  // the deleted one is not shown
     const std::vector<std::tuple<int, std::string, int, int>> expected = {
-        {0, "Root", 0, 0}, {1, "Live Video", 1, 20}, {2, "Films", 1, 1}, {3, "Kids", 2, 1}};
+        {0, "Root", 0, 0}, {1, LiveVideoName(), 1, 20}, {2, "Films", 1, 1}, {3, "Kids", 2, 1}};
     for (size_t i = 0; i < expected.size(); ++i) {
         const auto& [id, name, depth, items] = expected[i];
         EXPECT_EQ(categories[i]["categoryId"], id);
@@ -66,6 +67,7 @@ TEST_F(ListingTest, CategoriesComeInTreeOrderWithDepthsAndItemCounts) {
         EXPECT_TRUE(categories[i]["reachable"].get<bool>());
     }
     EXPECT_EQ(categories[1]["flagNames"], json({"system", "no-removal", "no-addition", "live-video"}));
+    if (!InWesternCodePage()) return;
 
     const ToolRun text = RunTool({"categories"});
     EXPECT_EQ(text.out,

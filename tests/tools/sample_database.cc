@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "cli/text_codec.h"
 #include "support/records.h"
 
 namespace mvdb::test {
@@ -26,6 +27,16 @@ DBAccount UserAccount(const std::string& name, const std::string& password, int3
 }
 
 }  // namespace
+
+std::string LiveVideoName() {
+    return cli::DatabaseCodePage() == 932 ? "\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x96" : "Live Video";
+}
+
+std::string Displayed(const std::string& utf8) {
+    return cli::TextCodec(cli::DatabaseCodePage()).Utf8ToDisplay(utf8);
+}
+
+bool InWesternCodePage() { return cli::DatabaseCodePage() == 1252; }
 
 std::string DatabaseFiles::InfoFile(const std::string& name) const {
     return (std::filesystem::path(info) / name).string();

@@ -42,6 +42,16 @@ protected:
     DatabaseFiles files() const { return {categoryFile(), mediaFile(), clientFile(), infoFolder()}; }
 };
 
+// The default live-video category's name as the tool prints it in JSON
+// (UTF-8), in the code page of this process: "Live Video", or the Japanese
+// name in code page 932.
+std::string LiveVideoName();
+// UTF-8 text as the tool prints it in its text output.
+std::string Displayed(const std::string& utf8);
+// Text layouts are compared in the Western code page, where every name has
+// one byte a column.
+bool InWesternCodePage();
+
 // Edits of a file in place.
 void PutInt32(const std::string& path, uint64_t offset, int32_t value);
 void PutBytes(const std::string& path, uint64_t offset, const std::string& bytes);

@@ -98,6 +98,13 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input) 
     run.exitCode = Spawn(argv, io / "in", io / "out", io / "err");
     run.out = ReadFileBytes(io / "out");
     run.err = ReadFileBytes(io / "err");
+#if defined(_WIN32)
+    // Standard output and error are text streams on Windows.
+    for (std::string* text : {&run.out, &run.err}) {
+        for (size_t at = text->find("\r\n"); at != std::string::npos; at = text->find("\r\n", at))
+            text->erase(at, 1);
+    }
+#endif
     return run;
 }
 

@@ -1,5 +1,11 @@
 // `mvdb info ITEM`: the pieces of additional info of one media item; with
 // a number and --out, one piece written to a file.
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 
@@ -97,6 +103,11 @@ int SavePiece(CommandContext& context, MVDB_HANDLE db, int32_t item, int32_t num
     result = GetAddInfo(db, item, number, buffer.data());
     if (result != MVDB_OK) Refuse(PieceFailure(item, number, result));
     if (out == "-") {
+#if defined(_WIN32)
+        // The bytes as they are, without line ends turned into CR LF.
+        std::cout.flush();
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
         std::cout.write(buffer.data(), size);
         return 0;
     }
