@@ -72,19 +72,36 @@ bool HasLiveChildren(MVDB_HANDLE db, int32_t id) {
     return false;
 }
 
-// -18 has three causes; the category itself tells which one applied.
+// Items that keep a category from being deleted: live and not marked
+// category-neutral.
+bool HoldsMedia(MVDB_HANDLE db, int32_t id) {
+    const int32_t count = GetMediaCount(db);
+    for (int32_t index = 0; index < count; ++index) {
+        MediaInfo info{};
+        if (GetMediaInfo(db, index, &info) == MVDB_OK && info.categoryId == id &&
+            !(info.mediaFlags & MVDB_MEDIA_CATEGORY_NEUTRAL)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// -18 has three causes; the category tells which one applied, the one that
+// no change would lift first.
 std::string DeletionRefusal(MVDB_HANDLE db, int32_t id, int32_t mode, const TextCodec& codec) {
     const std::string label = CategoryLabel(db, id, codec);
     uint32_t flags = 0;
     if (GetCategoryAccessFlag(db, id, &flags) == MVDB_OK && (flags & MVDB_CATEGORY_SYSTEM)) {
         return label + " is a system category and cannot be deleted";
     }
+    if (HoldsMedia(db, id))
+        return label + " still holds media items: delete them or file them elsewhere first";
     if (mode != 1 && mode != 2 && HasLiveChildren(db, id)) {
         return label +
                " has subcategories: delete them first, or use --mode 1 to delete them with it, or --mode 2 "
                "to move them up to its parent";
     }
-    return label + " still holds media items: delete them or file them elsewhere first";
+    return label + " cannot be deleted: " + ResultText(MVDB_ERR_ACCESS_DENIED);
 }
 
 int RunDelCategory(CommandContext& context, const DelCategoryOptions& options) {

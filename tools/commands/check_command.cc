@@ -58,13 +58,15 @@ void PrintReport(CommandContext& context, const CheckReport& report) {
         unreadable += !file.error.empty();
         records += file.records;
     }
-    std::string summary = "checked " + std::to_string(report.files.size()) + " files, " +
-                          std::to_string(records) + " records: ";
+    auto counted = [](uint64_t n, const std::string& noun) {
+        return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+    };
+    std::string summary =
+        "checked " + counted(report.files.size(), "file") + ", " + counted(records, "record") + ": ";
     if (report.findings.empty() && unreadable == 0) {
         summary += "sound";
     } else {
-        summary +=
-            std::to_string(report.findings.size()) + (report.findings.size() == 1 ? " finding" : " findings");
+        summary += counted(report.findings.size(), "finding");
         if (unreadable > 0) summary += ", " + std::to_string(unreadable) + " not readable";
     }
     context.PrintLine(summary);
