@@ -9,6 +9,9 @@ namespace mvdb::cli {
 
 namespace {
 
+// Records read from the disk at a time.
+constexpr uint64_t kRecordsPerBlock = 512;
+
 constexpr CatalogueTraits kCatalogues[] = {
     {Catalogue::kCategory, "category", "MVDBCAT.db", sizeof(CategoryInfo), sizeof(CategoryInfo)},
     {Catalogue::kClient, "client", "MVDBCLT.db", sizeof(ClientInfo), sizeof(ClientInfo)},
@@ -114,6 +117,21 @@ bool CatalogueFile::ReadRecords(uint64_t first, uint64_t n, uint32_t recordSize,
 uint64_t RecordsToRead(const CatalogueFile& file, uint32_t recordSize) {
     if (!file.count() || *file.count() <= 0) return 0;
     return std::min<uint64_t>(static_cast<uint64_t>(*file.count()), file.RecordsHeld(recordSize));
+}
+
+bool VisitRecords(CatalogueFile& file, uint32_t recordSize,
+                  const std::function<void(uint64_t, const char*)>& visit,
+                  const std::function<void(uint64_t)>& progress) {
+    const uint64_t total = RecordsToRead(file, recordSize);
+    std::vector<char> block;
+    for (uint64_t done = 0; done < total;) {
+        const uint64_t n = std::min(kRecordsPerBlock, total - done);
+        if (!file.ReadRecords(done, n, recordSize, &block)) return false;
+        for (uint64_t i = 0; i < n; ++i) visit(done + i, block.data() + i * recordSize);
+        done += n;
+        if (progress) progress(done);
+    }
+    return true;
 }
 
 }  // namespace mvdb::cli

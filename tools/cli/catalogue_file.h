@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -88,5 +89,12 @@ private:
 // The records that a sound header promises and the file holds: the count
 // cut to the whole records present, 0 for a missing or negative count.
 uint64_t RecordsToRead(const CatalogueFile& file, uint32_t recordSize);
+
+// Calls `visit` with the position and bytes of each of those records, read
+// in blocks, and `progress` with the number done after each block. False
+// when a block cannot be read; the records before it have been visited.
+bool VisitRecords(CatalogueFile& file, uint32_t recordSize,
+                  const std::function<void(uint64_t, const char*)>& visit,
+                  const std::function<void(uint64_t)>& progress = {});
 
 }  // namespace mvdb::cli

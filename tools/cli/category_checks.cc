@@ -55,13 +55,13 @@ void CheckReachable(const CheckStep& step, const CategoryTable& table,
 CategoryTable CheckCategories(const CheckStep& step) {
     CategoryTable table;
     std::vector<std::string> names;
-    std::vector<CategoryInfo> firstRecord;
+    std::optional<CategoryInfo> root;
     ForEachRecord(step, [&](uint64_t position, const char* bytes) {
         CategoryInfo info;
         std::memcpy(&info, bytes, sizeof info);
         names.push_back(Describe(step.codec, info, position));
         table.push_back({(info.categoryStatus & MVDB_CATEGORY_DELETED) == 0, info.parentId});
-        if (position == 0) firstRecord.push_back(info);
+        if (position == 0) root = info;
         if (info.recordSize != sizeof(CategoryInfo)) {
             step.Report(position, "records whose size field is wrong",
                         names.back() + " has the record size " + std::to_string(info.recordSize) +
@@ -82,7 +82,7 @@ CategoryTable CheckCategories(const CheckStep& step) {
         }
         return table;
     }
-    CheckRoot(step, firstRecord.front());
+    CheckRoot(step, *root);
     for (size_t position = 1; position < table.size(); ++position) {
         if (!table[position].live) continue;
         const int32_t parent = table[position].parentId;

@@ -30,8 +30,9 @@ struct CheckStep {
 };
 
 // Calls `visit` for each record the header promises and the file holds,
-// with a progress bar for a large file. Returns the number visited.
-uint64_t ForEachRecord(const CheckStep& step, const std::function<void(uint64_t, const char*)>& visit);
+// with a progress bar for a large file; a part that cannot be read is a
+// finding.
+void ForEachRecord(const CheckStep& step, const std::function<void(uint64_t, const char*)>& visit);
 
 // The magic, the account block and the count. True when the records can be
 // read: the header is whole and has the magic.

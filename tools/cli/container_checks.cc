@@ -6,13 +6,6 @@
 
 namespace mvdb::cli {
 
-namespace {
-
-// Records read from the disk at a time.
-constexpr uint64_t kRecordsPerBlock = 512;
-
-}  // namespace
-
 std::string QuotedField(const TextCodec& codec, const char* field, size_t size) {
     // Appended piece by piece: GCC 12 misreads "x" + string + "x" (-Wrestrict).
     std::string quoted = "\"";
@@ -21,24 +14,20 @@ std::string QuotedField(const TextCodec& codec, const char* field, size_t size) 
     return quoted;
 }
 
-uint64_t ForEachRecord(const CheckStep& step, const std::function<void(uint64_t, const char*)>& visit) {
+void ForEachRecord(const CheckStep& step, const std::function<void(uint64_t, const char*)>& visit) {
     const uint32_t recordSize = step.traits.fileRecordSize;
-    const uint64_t total = RecordsToRead(step.file, recordSize);
     ProgressBar bar(step.progress, step.file.size() >= step.progressMinBytes, "checking " + step.file.path(),
-                    total);
-    std::vector<char> block;
-    uint64_t done = 0;
-    while (done < total) {
-        const uint64_t n = std::min(kRecordsPerBlock, total - done);
-        if (!step.file.ReadRecords(done, n, recordSize, &block)) {
-            step.Report(done, "unreadable records", "the records from here on cannot be read");
-            break;
-        }
-        for (uint64_t i = 0; i < n; ++i) visit(done + i, block.data() + i * recordSize);
-        done += n;
-        bar.Update(done);
-    }
-    return done;
+                    RecordsToRead(step.file, recordSize));
+    uint64_t visited = 0;
+    const bool whole = VisitRecords(
+        step.file, recordSize,
+        [&](uint64_t position, const char* bytes) {
+            visit(position, bytes);
+            visited = position + 1;
+        },
+        [&](uint64_t done) { bar.Update(done); });
+    bar.Finish();
+    if (!whole) step.Report(visited, "unreadable records", "the records from here on cannot be read");
 }
 
 bool CheckContainer(const CheckStep& step) {

@@ -14,8 +14,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr uint64_t kRecordsPerBlock = 512;
-
 json HeaderJson(const CatalogueFile& file, const CatalogueTraits& traits, const TextCodec& codec) {
     json header = {{"magic", codec.ToUtf8(file.magicText())},
                    {"magicValid", file.magicIsValid()},
@@ -137,18 +135,11 @@ std::vector<std::string> RecordRow(Catalogue kind, uint64_t position, const char
             codec.ToUtf8(FieldText(info.location, sizeof info.location))};
 }
 
-// Reads the records in blocks and hands each to `visit`, with a progress bar.
+// Hands each record to `visit`, with a progress bar.
 void ReadAll(CatalogueFile& file, const CatalogueTraits& traits, ProgressBar& bar,
              const std::function<void(uint64_t, const char*)>& visit) {
-    const uint64_t total = RecordsToRead(file, traits.fileRecordSize);
-    std::vector<char> block;
-    for (uint64_t done = 0; done < total;) {
-        const uint64_t n = std::min(kRecordsPerBlock, total - done);
-        if (!file.ReadRecords(done, n, traits.fileRecordSize, &block))
-            throw FileError("cannot read " + file.path());
-        for (uint64_t i = 0; i < n; ++i) visit(done + i, block.data() + i * traits.fileRecordSize);
-        done += n;
-        bar.Update(done);
+    if (!VisitRecords(file, traits.fileRecordSize, visit, [&](uint64_t done) { bar.Update(done); })) {
+        throw FileError("cannot read " + file.path());
     }
     bar.Finish();
 }

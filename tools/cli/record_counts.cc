@@ -11,8 +11,6 @@ namespace mvdb::cli {
 
 namespace {
 
-constexpr uint64_t kRecordsPerBlock = 512;
-
 // Calls `visit` with each record of a file whose header is sound.
 void VisitRecords(const std::string& path, Catalogue kind, const std::function<void(const char*)>& visit,
                   std::string* accountUserName = nullptr) {
@@ -23,15 +21,7 @@ void VisitRecords(const std::string& path, Catalogue kind, const std::function<v
             const DBAccount& account = file.storedAccount();
             *accountUserName = FieldText(account.userName, sizeof account.userName);
         }
-        const uint32_t size = TraitsOf(kind).fileRecordSize;
-        const uint64_t total = RecordsToRead(file, size);
-        std::vector<char> block;
-        for (uint64_t done = 0; done < total;) {
-            const uint64_t n = std::min(kRecordsPerBlock, total - done);
-            if (!file.ReadRecords(done, n, size, &block)) return;
-            for (uint64_t i = 0; i < n; ++i) visit(block.data() + i * size);
-            done += n;
-        }
+        VisitRecords(file, TraitsOf(kind).fileRecordSize, [&](uint64_t, const char* bytes) { visit(bytes); });
     } catch (const FileError&) {
     }
 }
