@@ -1,6 +1,7 @@
 // `mvdb dump`: every record of a file, decoded straight from the disk.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -111,19 +112,28 @@ TEST_F(DumpTest, TellsTheCatalogueOrIsTold) {
     EXPECT_EQ(RunTool({"dump", copy, "--type", "films"}).exitCode, 2);
 }
 
-TEST_F(DumpTest, NoProgressBarWhenTheOutputIsNotATerminal) {
-    // 4000 elements: about 4.9 MB, a file large enough for a bar on a terminal.
-    const int32_t count = 4000;
-    std::string records(static_cast<size_t>(count) * 1224, '\0');
-    for (int32_t i = 0; i < count; ++i) {
-        MediaInfo info{};
-        info.recordSize = sizeof info;
-        info.recordIndex = i;
-        std::memcpy(records.data() + static_cast<size_t>(i) * 1224, &info, sizeof info);
+class LargeFileTest : public DumpTest {
+protected:
+    // 4000 media elements: about 4.9 MB, large enough for a progress bar.
+    std::string WriteLargeMediaFile() {
+        const int32_t count = 4000;
+        std::string records(static_cast<size_t>(count) * 1224, '\0');
+        for (int32_t i = 0; i < count; ++i) {
+            MediaInfo info{};
+            info.recordSize = sizeof info;
+            info.recordIndex = i;
+            std::memcpy(records.data() + static_cast<size_t>(i) * 1224, &info, sizeof info);
+        }
+        const std::filesystem::path folder = folder_.path() / "big";
+        std::filesystem::create_directories(folder);
+        const std::string path = (folder / "MVDBMF.db").string();
+        WriteFileBytes(path, ContainerBytes(DBAccount{}, count, records));
+        return path;
     }
-    const std::string big = (folder_.path() / "big" / "MVDBMF.db").string();
-    std::filesystem::create_directories(folder_ / "big");
-    WriteFileBytes(big, ContainerBytes(DBAccount{}, count, records));
+};
+
+TEST_F(LargeFileTest, NoProgressBarWhenTheOutputIsNotATerminal) {
+    const std::string big = WriteLargeMediaFile();
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"dump", big}, {"dump", big, "--json"}, {"check", big}}) {
         const ToolRun run = RunTool(args);
@@ -131,6 +141,22 @@ TEST_F(DumpTest, NoProgressBarWhenTheOutputIsNotATerminal) {
         EXPECT_EQ(run.err, "") << args[0];
     }
 }
+
+#if !defined(_WIN32)
+TEST_F(LargeFileTest, AProgressBarOnATerminal) {
+    if (!std::filesystem::exists("/usr/bin/script")) GTEST_SKIP() << "script(1) gives the terminal";
+    const std::string big = WriteLargeMediaFile();
+    // script(1) runs the tool on a pseudo-terminal and copies what it shows.
+    const std::string shown = folder_ / "shown.txt";
+    const std::string command =
+        "/usr/bin/script -qec \"'" MVDB_TOOL_PATH "' check '" + big + "'\" /dev/null > '" + shown + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string text = ReadFileBytes(shown);
+    EXPECT_NE(text.find("checking " + big + " [##############################] 100%"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("checked 1 file, 4000 records: sound"), std::string::npos) << text;
+}
+#endif
 
 }  // namespace
 }  // namespace mvdb::test
