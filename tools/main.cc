@@ -1,6 +1,7 @@
 // mvdb: look into the catalogue database from the shell, check its files,
 // and make the odd change by hand.
 #include <CLI/CLI.hpp>
+#include <exception>
 #include <iostream>
 #include <vector>
 
@@ -43,6 +44,11 @@ int main(int argc, char** argv) {
         const TextCodec codec(DatabaseCodePage());
         std::cerr << "mvdb: " << codec.Utf8ToDisplay(error.what()) << '\n';
         return error.exitCode();
+    } catch (const std::exception& error) {
+        // Not one of the tool's own refusals: a file system or memory failure.
+        std::cout.flush();
+        std::cerr << "mvdb: " << error.what() << '\n';
+        return kExitFailure;
     }
     return kExitUnusable;
 }

@@ -67,8 +67,9 @@ TEST_F(ChangeTest, DelCategoryRefusalsNameTheRuleThatApplied) {
     EXPECT_EQ(Refusal({"del-category", "2", "--mode", "3"}, 2).find("mvdb: category"), std::string::npos);
 
     // Films holds an item and a subcategory; without the item the mode decides.
-    EXPECT_EQ(Refusal({"del-category", "2", "--mode", "1"}),
-              "mvdb: category 2 \"Films\" still holds media items: delete them or file them elsewhere first\n");
+    EXPECT_EQ(
+        Refusal({"del-category", "2", "--mode", "1"}),
+        "mvdb: category 2 \"Films\" still holds media items: delete them or file them elsewhere first\n");
     ASSERT_EQ(RunTool({"del-media", "20"}).exitCode, 0);
     EXPECT_EQ(Refusal({"del-category", "2"}),
               "mvdb: category 2 \"Films\" has subcategories: delete them first, or use --mode 1 to delete "

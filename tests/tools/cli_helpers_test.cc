@@ -99,7 +99,17 @@ TEST(RegText, ReadsWhatItWritesAndWhatPeopleWrite) {
 }
 
 TEST(Locations, FollowTheLibrarysRules) {
+#if defined(_WIN32)
+    const std::string exe = "C:\\mvdb\\bin\\mvdb.exe";
+    const std::string dataFolder = "C:\\mvdb\\bin\\Data\\";
+    const std::string chosen = "C:\\data";
+    const char separator = '\\';
+#else
     const std::string exe = "/opt/mvdb/bin/mvdb";
+    const std::string dataFolder = "/opt/mvdb/bin/Data/";
+    const std::string chosen = "/data";
+    const char separator = '/';
+#endif
     const DatabaseLocations bare = ResolveLocations({std::nullopt, std::nullopt, "test"}, exe);
     EXPECT_EQ(bare.categoryFile, "MVDBCAT.db");
     EXPECT_EQ(bare.infoFolder, "");
@@ -110,16 +120,16 @@ TEST(Locations, FollowTheLibrarysRules) {
                                    {"DefaultChannels", 2u}};
     const DatabaseLocations set = ResolveLocations({folder, RegistryValues{}, "test"}, exe);
     EXPECT_EQ(set.mediaFile, "/srv/m.db");
-    EXPECT_EQ(set.categoryFile, "/opt/mvdb/bin/Data/MVDBCAT.db");
-    EXPECT_EQ(set.clientFile, "/opt/mvdb/bin/Data/MVDBCLT.db");
-    EXPECT_EQ(set.infoFolder, "/opt/mvdb/bin/Data/Info");
+    EXPECT_EQ(set.categoryFile, dataFolder + "MVDBCAT.db");
+    EXPECT_EQ(set.clientFile, dataFolder + "MVDBCLT.db");
+    EXPECT_EQ(set.infoFolder, dataFolder + "Info");
     EXPECT_EQ(set.defaultChannels, 2);
     EXPECT_EQ(set.hostName, "Unknown");  // the key without its value
 
     const MachineSettings data =
-        DataFolderSettings("/data", {folder, RegistryValues{{"HostName", std::string("h")}}, ""});
+        DataFolderSettings(chosen, {folder, RegistryValues{{"HostName", std::string("h")}}, ""});
     const DatabaseLocations there = ResolveLocations(data, exe);
-    EXPECT_EQ(there.mediaFile, "/data/MVDBMF.db");
+    EXPECT_EQ(there.mediaFile, chosen + separator + "MVDBMF.db");
     EXPECT_EQ(there.hostName, "h");
     EXPECT_EQ(there.defaultChannels, 2);
 }
@@ -144,11 +154,12 @@ TEST(TextTable, AlignsByDisplayWidth) {
     table.AddRow({"7", "\xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x96", "1"});
     table.AddRow({"12", "ab", "100"});
     std::ostringstream out;
-    table.Print(out, TextCodec(932));
-    EXPECT_EQ(out.str(),
-              "id  name      n\n"
-              " 7  \xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x96    1\n"
-              "12  ab      100\n");
+    const TextCodec codec(932);
+    table.Print(out, codec);
+    // Columns are laid out in UTF-8, then each line is converted for the console.
+    EXPECT_EQ(out.str(), codec.Utf8ToDisplay("id  name      n\n"
+                                             " 7  \xE3\x83\xA9\xE3\x82\xA4\xE3\x83\x96    1\n"
+                                             "12  ab      100\n"));
 }
 
 TEST(ProgressBar, DrawsOnlyWhenEnabledAndWipesItsLine) {

@@ -32,11 +32,14 @@ std::optional<std::string> Narrow(UINT codePage, const std::wstring& wide, bool 
     if (wide.empty()) return std::string();
     BOOL lossy = FALSE;
     const bool canReport = codePage != CP_UTF8;
-    const int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+    // Without this flag a character with no form in the code page silently
+    // becomes a look-alike (an accented e becomes a plain e in code page 932).
+    const DWORD flags = exact && canReport ? WC_NO_BEST_FIT_CHARS : 0;
+    const int n = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
                                       nullptr, canReport ? &lossy : nullptr);
     if (n <= 0 || (exact && lossy)) return std::nullopt;
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
+    WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
                         nullptr);
     return out;
 }
