@@ -15,7 +15,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 echo "== build"
 # The build folder and type of the test command, so that each reuses the other's work.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$jobs" --target mvdb_cli >/dev/null
 
 echo "== build/mvdb --data-dir Data status"
