@@ -48,9 +48,9 @@ cmake --build "$build" -j "$jobs"
 # One run at a time: the runs share the prefix's registry and named mutexes.
 failed=()
 echo "== $build: test under Wine, code page 1252"
-MVDB_EXPECT_CODEPAGE=1252 wine_run_western ctest --test-dir "$build" --output-on-failure || failed+=(1252)
+MVDB_EXPECT_CODEPAGE=1252 wine_run_western ctest --test-dir "$build" --output-on-failure --no-tests=error || failed+=(1252)
 echo "== $build: test under Wine, code page 932"
-MVDB_EXPECT_CODEPAGE=932 wine_run_japanese ctest --test-dir "$build" --output-on-failure || failed+=(932)
+MVDB_EXPECT_CODEPAGE=932 wine_run_japanese ctest --test-dir "$build" --output-on-failure --no-tests=error || failed+=(932)
 
 if [ ${#failed[@]} -ne 0 ]; then
   echo "== Wine suites failed under code page ${failed[*]}" >&2
