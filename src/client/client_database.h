@@ -18,13 +18,16 @@ public:
     int32_t Load();
     void Clear();
 
-    // Client operations (client_operations.cc).
+    // Client operations (client_operations.cc). They never create, match,
+    // change or return a user record: a name carrying the user prefix in
+    // any case is refused with -1 by the changes and found by no lookup,
+    // and a user record's index answers -4.
     int32_t AddRecord(ClientInfo* record);
     int32_t DeleteRecord(int32_t index);
     int32_t ReplaceRecord(int32_t index, ClientInfo* record);
     int32_t GetRecord(int32_t index, ClientInfo* out) const;
-    // The index of the first record of that name, deleted ones included; -3
-    // when none bears it.
+    // The index of the first client record of that name, deleted ones
+    // included; -3 when none bears it.
     int32_t FindByName(const char* name) const;
     int32_t Login(ClientInfo* record);
 
@@ -37,9 +40,19 @@ public:
     int32_t GetCollectedUser(int32_t position, DBAccount* out, int32_t slot) const;
 
 private:
+    // Clients and users share the array; each kind of operation sees its own.
+    enum class Kind { kClient, kUser };
+    static Kind KindOf(const ClientInfo& record);
+
     // Writes `record` over index `index` (or appends it when index is the
     // count) under the store lock, with the login time stamped when asked.
     int32_t PutRecord(int32_t index, ClientInfo record, bool stampLogin);
+    // Stores `record` over a live namesake of the same kind, else over the
+    // last deleted one, else at the end; returns the index.
+    int32_t AddOfKind(ClientInfo* record, Kind kind);
+    // Replaces, or marks deleted, the record at `index` when it is of `kind`.
+    int32_t ReplaceOfKind(int32_t index, ClientInfo* record, Kind kind);
+    int32_t DeleteOfKind(int32_t index, Kind kind);
     int32_t ReadUserAccount(int32_t index, DBAccount* out) const;
 
     const platform::CodePage& codePage_;

@@ -134,4 +134,19 @@ bool VisitRecords(CatalogueFile& file, uint32_t recordSize,
     return true;
 }
 
+std::vector<ClientInfo> ReadClientRecords(const std::string& path) {
+    std::vector<ClientInfo> records;
+    try {
+        CatalogueFile file(path);
+        if (!file.magicIsValid()) return records;
+        VisitRecords(file, sizeof(ClientInfo), [&](uint64_t, const char* bytes) {
+            ClientInfo info;
+            std::memcpy(&info, bytes, sizeof info);
+            records.push_back(info);
+        });
+    } catch (const FileError&) {
+    }
+    return records;
+}
+
 }  // namespace mvdb::cli

@@ -97,4 +97,10 @@ bool VisitRecords(CatalogueFile& file, uint32_t recordSize,
                   const std::function<void(uint64_t, const char*)>& visit,
                   const std::function<void(uint64_t)>& progress = {});
 
+// The records of a client file whose header is sound, deleted ones
+// included, in file order; empty when the file cannot be read. The client
+// functions of the library never hand out user records, so the tool reads
+// them here, while its own handle keeps the file as the library holds it.
+std::vector<ClientInfo> ReadClientRecords(const std::string& path);
+
 }  // namespace mvdb::cli

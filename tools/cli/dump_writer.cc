@@ -7,6 +7,7 @@
 #include "cli/progress_bar.h"
 #include "cli/record_json.h"
 #include "cli/text_table.h"
+#include "format/user_record.h"
 
 namespace mvdb::cli {
 
@@ -116,7 +117,7 @@ std::vector<std::string> RecordRow(Catalogue kind, uint64_t position, const char
                     std::to_string(info.recordIndex),
                     std::to_string(info.clientFlags),
                     FormatLocalTime(info.loginTime),
-                    IsUserRecord(info) ? std::to_string(UserLevel(info)) : "-",
+                    format::IsUserRecord(info) ? std::to_string(format::UserLevelOf(info)) : "-",
                     codec.ToUtf8(FieldText(info.clientName, sizeof info.clientName))};
         }
         case Catalogue::kMedia:

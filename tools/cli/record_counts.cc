@@ -5,6 +5,7 @@
 
 #include "cli/catalogue_file.h"
 #include "cli/record_json.h"
+#include "format/user_record.h"
 #include "mvdb.h"
 
 namespace mvdb::cli {
@@ -45,12 +46,19 @@ CatalogueCounts CountFromFiles(const CatalogueFiles& files) {
             Count(&counts.media, info.mediaFlags & MVDB_MEDIA_DELETED);
         },
         &counts.accountUserName);
-    VisitRecords(files.client, Catalogue::kClient, [&](const char* bytes) {
+    CountClientFile(files.client, &counts);
+    return counts;
+}
+
+void CountClientFile(const std::string& clientFile, CatalogueCounts* counts) {
+    counts->clients = {};
+    counts->users = {};
+    VisitRecords(clientFile, Catalogue::kClient, [&](const char* bytes) {
         ClientInfo info;
         std::memcpy(&info, bytes, sizeof info);
-        Count(IsUserRecord(info) ? &counts.users : &counts.clients, info.clientFlags & MVDB_CLIENT_DELETED);
+        Count(format::IsUserRecord(info) ? &counts->users : &counts->clients,
+              info.clientFlags & MVDB_CLIENT_DELETED);
     });
-    return counts;
 }
 
 }  // namespace mvdb::cli

@@ -30,5 +30,7 @@ struct CatalogueFiles {
 // Counts what the files hold; a file that cannot be read, or whose header
 // is damaged, counts as empty.
 CatalogueCounts CountFromFiles(const CatalogueFiles& files);
+// Counts the clients and users of a client file the same way.
+void CountClientFile(const std::string& clientFile, CatalogueCounts* counts);
 
 }  // namespace mvdb::cli

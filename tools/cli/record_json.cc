@@ -3,24 +3,16 @@
 #include <cstring>
 #include <iostream>
 
+#include "format/user_record.h"
+
 namespace mvdb::cli {
 
 namespace {
 
 using nlohmann::json;
 
-// Where the user fields lie in ClientInfo.clientData3.
-constexpr size_t kUserPasswordLengthOffset = 60;
-constexpr size_t kUserLevelOffset = 64;
-
 uint64_t FileTimeValue(const MVDB_FILETIME& time) {
     return static_cast<uint64_t>(time.highDateTime) << 32 | time.lowDateTime;
-}
-
-int32_t UserField(const ClientInfo& info, size_t offset) {
-    int32_t value = 0;
-    std::memcpy(&value, info.clientData3 + offset, sizeof value);
-    return value;
 }
 
 }  // namespace
@@ -59,20 +51,6 @@ json CategoryJson(const CategoryInfo& info, const TextCodec& codec) {
             {"flagNames", CategoryFlagNames(info.accessFlags)}};
 }
 
-bool IsUserRecord(const ClientInfo& info) {
-    const size_t prefix = sizeof kUserPrefix - 1;
-    return std::strncmp(info.clientName, kUserPrefix, prefix) == 0;
-}
-
-std::string UserName(const ClientInfo& info) {
-    const size_t prefix = sizeof kUserPrefix - 1;
-    return FieldText(info.clientName + prefix, sizeof info.clientName - prefix);
-}
-
-int32_t UserLevel(const ClientInfo& info) { return UserField(info, kUserLevelOffset); }
-
-int32_t UserPasswordLength(const ClientInfo& info) { return UserField(info, kUserPasswordLengthOffset); }
-
 json ClientJson(const ClientInfo& info, const TextCodec& codec) {
     json record = {{"recordSize", info.recordSize},
                    {"name", codec.ToUtf8(FieldText(info.clientName, sizeof info.clientName))},
@@ -81,10 +59,10 @@ json ClientJson(const ClientInfo& info, const TextCodec& codec) {
                    {"deleted", (info.clientFlags & MVDB_CLIENT_DELETED) != 0},
                    {"recordIndex", info.recordIndex},
                    {"user", nullptr}};
-    if (IsUserRecord(info)) {
-        record["user"] = {{"name", codec.ToUtf8(UserName(info))},
-                          {"passwordLength", UserPasswordLength(info)},
-                          {"level", UserLevel(info)}};
+    if (format::IsUserRecord(info)) {
+        record["user"] = {{"name", codec.ToUtf8(format::UserNameOf(info))},
+                          {"passwordLength", format::UserPasswordLengthOf(info)},
+                          {"level", format::UserLevelOf(info)}};
     }
     return record;
 }

@@ -19,18 +19,11 @@ std::string FieldText(const char* field, size_t size);
 nlohmann::json CategoryFlagNames(uint32_t accessFlags);
 
 nlohmann::json CategoryJson(const CategoryInfo& info, const TextCodec& codec);
-// Users (names beginning with "global\") carry a "user" object with the
+// Users (format::IsUserRecord) carry a "user" object with the
 // name behind the prefix, the password length and the level.
 nlohmann::json ClientJson(const ClientInfo& info, const TextCodec& codec);
 nlohmann::json MediaJson(const MediaInfo& info, const TextCodec& codec);
 nlohmann::json InfoAreaJson(const InfoArea& area, const TextCodec& codec);
-
-// Users are client records whose name begins with this prefix.
-inline constexpr char kUserPrefix[] = "global\\";
-bool IsUserRecord(const ClientInfo& info);
-std::string UserName(const ClientInfo& info);  // the name behind the prefix, database bytes
-int32_t UserLevel(const ClientInfo& info);
-int32_t UserPasswordLength(const ClientInfo& info);
 
 // A hexadecimal word as "0x1061".
 std::string Hex(uint32_t value);

@@ -2,10 +2,12 @@
 // catalogue. Users are the records named "global\<user>".
 #include <iostream>
 
+#include "cli/catalogue_file.h"
 #include "cli/local_time.h"
 #include "cli/record_json.h"
 #include "cli/text_table.h"
 #include "commands/commands.h"
+#include "format/user_record.h"
 
 namespace mvdb::cli {
 
@@ -19,14 +21,15 @@ struct ClientRecord {
 };
 
 // Every record of one kind, deleted ones included: the library keeps them,
-// and a deleted name comes back to life when it is added again.
-std::vector<ClientRecord> Records(MVDB_HANDLE db, bool users) {
+// and a deleted name comes back to life when it is added again. The client
+// functions never return user records, so they are read from the client
+// file, which the open handle keeps as the library holds it.
+std::vector<ClientRecord> Records(CommandContext& context, bool users) {
     std::vector<ClientRecord> records;
-    const int32_t count = GetClientCount(db);
-    for (int32_t index = 0; index < count; ++index) {
-        ClientInfo info{};
-        if (GetClientInfo(db, index, &info) == MVDB_OK && IsUserRecord(info) == users)
-            records.push_back({index, info});
+    const std::vector<ClientInfo> stored = ReadClientRecords(context.locations().clientFile);
+    for (size_t index = 0; index < stored.size(); ++index) {
+        if (format::IsUserRecord(stored[index]) == users)
+            records.push_back({static_cast<int32_t>(index), stored[index]});
     }
     return records;
 }
@@ -37,7 +40,7 @@ std::string State(const ClientInfo& info) {
 
 int RunList(CommandContext& context, bool users) {
     const std::unique_ptr<OpenDatabase> database = context.Open();
-    const std::vector<ClientRecord> records = Records(database->get(), users);
+    const std::vector<ClientRecord> records = Records(context, users);
     const TextCodec& codec = context.codec();
     if (context.json()) {
         json list = json::array();
@@ -53,8 +56,9 @@ int RunList(CommandContext& context, bool users) {
     if (users) {
         TextTable table({{"index", Align::kRight}, {"name"}, {"level", Align::kRight}, {"state"}, {"added"}});
         for (const auto& [index, info] : records) {
-            table.AddRow({std::to_string(index), codec.ToUtf8(UserName(info)),
-                          std::to_string(UserLevel(info)), State(info), FormatLocalTime(info.loginTime)});
+            table.AddRow({std::to_string(index), codec.ToUtf8(format::UserNameOf(info)),
+                          std::to_string(format::UserLevelOf(info)), State(info),
+                          FormatLocalTime(info.loginTime)});
         }
         table.Print(std::cout, codec);
         return 0;

@@ -15,7 +15,7 @@ using nlohmann::json;
 
 void Count(LiveAndDeleted* counts, bool deleted) { ++(deleted ? counts->deleted : counts->live); }
 
-CatalogueCounts CountFromLibrary(MVDB_HANDLE db) {
+CatalogueCounts CountFromLibrary(MVDB_HANDLE db, const std::string& clientFile) {
     CatalogueCounts counts;
     const int32_t categories = GetCategoryCount(db);
     for (int32_t id = 0; id < categories; ++id) {
@@ -27,12 +27,9 @@ CatalogueCounts CountFromLibrary(MVDB_HANDLE db) {
         MediaInfo info{};
         Count(&counts.media, GetMediaInfo(db, index, &info) != MVDB_OK);
     }
-    const int32_t clients = GetClientCount(db);
-    for (int32_t index = 0; index < clients; ++index) {
-        ClientInfo info{};
-        if (GetClientInfo(db, index, &info) != MVDB_OK) continue;
-        Count(IsUserRecord(info) ? &counts.users : &counts.clients, info.clientFlags & MVDB_CLIENT_DELETED);
-    }
+    // The client functions never return user records: the open handle keeps
+    // the client file as the library holds it, so both kinds are counted there.
+    CountClientFile(clientFile, &counts);
     DBAccount account{};
     if (GetDBAccount(db, &account) == MVDB_OK) {
         counts.accountUserName = FieldText(account.userName, sizeof account.userName);
@@ -48,7 +45,7 @@ int RunStatus(CommandContext& context) {
     std::unique_ptr<OpenDatabase> database = context.TryOpen();
     const bool holds = database != nullptr;
     const CatalogueCounts counts =
-        holds ? CountFromLibrary(database->get())
+        holds ? CountFromLibrary(database->get(), where.clientFile)
               : CountFromFiles({where.categoryFile, where.mediaFile, where.clientFile});
 
     if (context.json()) {

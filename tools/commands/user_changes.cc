@@ -1,14 +1,18 @@
 // `mvdb add-user` and `mvdb del-user`. Passwords come from the terminal
 // without echo or from standard input, never from the command line, where
 // other users of the machine could read them.
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <iostream>
 
+#include "cli/catalogue_file.h"
 #include "cli/password_scramble.h"
 #include "cli/record_json.h"
 #include "cli/terminal.h"
 #include "commands/commands.h"
 #include "commands/result_messages.h"
+#include "format/user_record.h"
 
 namespace mvdb::cli {
 
@@ -24,8 +28,7 @@ struct DelUserOptions {
     int32_t index = 0;
 };
 
-// A user record's name field holds "global\" and the name with its NUL.
-constexpr size_t kLongestUserName = sizeof(ClientInfo{}.clientName) - (sizeof kUserPrefix - 1) - 1;
+constexpr size_t kLongestUserName = format::kMaxUserNameBytes;
 constexpr size_t kLongestPassword = sizeof(DBAccount{}.password) - 1;
 
 std::string ReadPassword(const AddUserOptions& options) {
@@ -46,6 +49,24 @@ std::string ReadPassword(const AddUserOptions& options) {
     return *first;
 }
 
+// The record index of the live user of that name, compared as the library
+// compares ASCII letters (without regard to case).
+std::optional<int32_t> LiveUserNamed(MVDB_HANDLE db, const std::string& name) {
+    constexpr int32_t kSlot = 0;
+    const int32_t users = CheckUser(db, kSlot);
+    for (int32_t position = 0; position < users; ++position) {
+        DBAccount account{};
+        if (GetCheckedUser(db, position, &account, kSlot) != MVDB_OK) continue;
+        const std::string stored = FieldText(account.userName, sizeof account.userName);
+        if (stored.size() == name.size() &&
+            std::equal(stored.begin(), stored.end(), name.begin(),
+                       [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); })) {
+            return account.recordIndex;
+        }
+    }
+    return std::nullopt;
+}
+
 int RunAddUser(CommandContext& context, const AddUserOptions& options) {
     const std::string name = context.DatabaseText(options.name, "user name");
     if (name.empty() || name.size() > kLongestUserName) {
@@ -61,11 +82,9 @@ int RunAddUser(CommandContext& context, const AddUserOptions& options) {
     const MVDB_HANDLE db = database->get();
     // The library would overwrite a live namesake in place; adding is not
     // meant to change someone's password.
-    ClientInfo existing{};
-    if (GetClientInfoByName(db, (kUserPrefix + name).c_str(), &existing) == MVDB_OK &&
-        !(existing.clientFlags & MVDB_CLIENT_DELETED)) {
+    if (const std::optional<int32_t> existing = LiveUserNamed(db, name)) {
         Refuse("the user \"" + context.codec().NativeToUtf8(options.name) + "\" exists already (record " +
-               std::to_string(existing.recordIndex) + ")");
+               std::to_string(*existing) + ")");
     }
 
     DBAccount account{};
@@ -89,10 +108,15 @@ int RunAddUser(CommandContext& context, const AddUserOptions& options) {
 int RunDelUser(CommandContext& context, const DelUserOptions& options) {
     const std::unique_ptr<OpenDatabase> database = context.Open();
     const MVDB_HANDLE db = database->get();
-    ClientInfo info{};
     const std::string record = "record " + std::to_string(options.index);
-    if (GetClientInfo(db, options.index, &info) != MVDB_OK) Refuse(record + " does not exist");
-    if (!IsUserRecord(info)) {
+    // The client functions answer for clients only; user records are read
+    // from the file, which the open handle keeps as the library holds it.
+    const std::vector<ClientInfo> stored = ReadClientRecords(context.locations().clientFile);
+    if (options.index < 0 || static_cast<size_t>(options.index) >= stored.size()) {
+        Refuse(record + " does not exist");
+    }
+    const ClientInfo& info = stored[static_cast<size_t>(options.index)];
+    if (!format::IsUserRecord(info)) {
         Refuse(record + " (\"" + context.codec().ToUtf8(FieldText(info.clientName, sizeof info.clientName)) +
                "\") is a client, not a user");
     }
@@ -101,8 +125,8 @@ int RunDelUser(CommandContext& context, const DelUserOptions& options) {
     if (context.json()) {
         PrintJson({{"deleted", options.index}});
     } else {
-        context.PrintLine("deleted the user \"" + context.codec().ToUtf8(UserName(info)) + "\" (" + record +
-                          ")");
+        context.PrintLine("deleted the user \"" + context.codec().ToUtf8(format::UserNameOf(info)) + "\" (" +
+                          record + ")");
     }
     return 0;
 }
