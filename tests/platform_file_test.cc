@@ -106,6 +106,28 @@ TEST_F(PlatformFileTest, RemoveFileReportsWhetherAFileWentAway) {
     EXPECT_FALSE(platform::RemoveFile(path_));
 }
 
+TEST_F(PlatformFileTest, RenameReplacesTheTargetInOneStep) {
+    const std::string from = folder_ / "piece.tmp";
+    test::WriteFileBytes(from, "new");
+    test::WriteFileBytes(path_, "old content");
+    EXPECT_TRUE(platform::RenameFile(from, path_));
+    EXPECT_FALSE(platform::PathExists(from));
+    EXPECT_EQ(test::ReadFileBytes(path_), "new");
+    EXPECT_FALSE(platform::RenameFile(from, path_));  // nothing left to rename
+    EXPECT_EQ(test::ReadFileBytes(path_), "new");
+}
+
+TEST_F(PlatformFileTest, BufferedFilesWriteAndSync) {
+    std::unique_ptr<platform::File> file = platform::OpenBuffered(path_);
+    ASSERT_TRUE(file);
+    ASSERT_EQ(file->WriteAt(4, "data", 4), 4);
+    EXPECT_TRUE(file->Sync());
+    EXPECT_EQ(Read(*file, 0, 8), std::string("\0\0\0\0data", 8));
+    file.reset();
+    EXPECT_EQ(test::ReadFileBytes(path_), std::string("\0\0\0\0data", 8));
+    EXPECT_TRUE(platform::SyncFolder(folder_.path().string()));
+}
+
 // Threads that share one file each write and read back their own records;
 // a position taken by one thread and used by another would mix them up.
 TEST_F(PlatformFileTest, ThreadsSharingAFileKeepTheirOffsets) {

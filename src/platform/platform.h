@@ -24,15 +24,63 @@ public:
     virtual int64_t WriteAt(uint64_t offset, const void* data, size_t n) = 0;
     // The file's size in bytes, or -1.
     virtual int64_t Size() = 0;
+    // Brings the file's data, and what is needed to read it back, to the
+    // disk; false when the system reports a failure.
+    virtual bool Sync() = 0;
 };
 
-// Opens for reading and writing, creating the file when missing; every
-// write reaches the disk before it returns; other openers may only read.
-std::unique_ptr<File> OpenAlways(const std::string& path);
-// Opens an existing file for reading only.
-std::unique_ptr<File> OpenExistingForRead(const std::string& path);
-// Deletes one file; false when it could not be deleted.
-bool RemoveFile(const std::string& path);
+// Every file operation the library makes goes through this interface, so
+// tests can substitute it (to record writes, fail them or cut the power)
+// while the library runs on the system's files otherwise.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Opens for reading and writing, creating the file when missing; every
+    // write reaches the disk before it returns; other openers may only read.
+    virtual std::unique_ptr<File> OpenAlways(const std::string& path) = 0;
+    // As OpenAlways, but writes reach the disk only at Sync().
+    virtual std::unique_ptr<File> OpenBuffered(const std::string& path) = 0;
+    // Opens an existing file for reading only.
+    virtual std::unique_ptr<File> OpenExistingForRead(const std::string& path) = 0;
+    // Deletes one file; false when it could not be deleted.
+    virtual bool RemoveFile(const std::string& path) = 0;
+    // Renames a file, replacing any file of the new name in one step.
+    virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
+    // Makes the creations, renames and removals in a folder durable. An
+    // empty folder path means the current folder.
+    virtual bool SyncFolder(const std::string& folder) = 0;
+    // True when the file system reports attributes for the path.
+    virtual bool PathExists(const std::string& path) = 0;
+    virtual bool IsDirectory(const std::string& path) = 0;
+    // Creates one folder with default security; false when that fails.
+    virtual bool MakeDirectory(const std::string& path) = 0;
+    // The names of the plain files (not folders) in a folder; empty when the
+    // folder cannot be read. An empty folder path means the current folder.
+    virtual std::vector<std::string> ListFiles(const std::string& folder) = 0;
+};
+
+// The file layer in force: the system's, unless a test replaced it.
+FileSystem& Files();
+// The system's own file layer (posix/ or win32/).
+FileSystem& SystemFiles();
+// For tests only, never exported: replaces the file layer for the whole
+// process; nullptr restores the system's. Set it while no database is open.
+void SetFilesForTesting(FileSystem* files);
+
+inline std::unique_ptr<File> OpenAlways(const std::string& path) { return Files().OpenAlways(path); }
+inline std::unique_ptr<File> OpenBuffered(const std::string& path) { return Files().OpenBuffered(path); }
+inline std::unique_ptr<File> OpenExistingForRead(const std::string& path) {
+    return Files().OpenExistingForRead(path);
+}
+inline bool RemoveFile(const std::string& path) { return Files().RemoveFile(path); }
+inline bool RenameFile(const std::string& from, const std::string& to) {
+    return Files().RenameFile(from, to);
+}
+inline bool SyncFolder(const std::string& folder) { return Files().SyncFolder(folder); }
+inline bool PathExists(const std::string& path) { return Files().PathExists(path); }
+inline bool IsDirectory(const std::string& path) { return Files().IsDirectory(path); }
+inline bool MakeDirectory(const std::string& path) { return Files().MakeDirectory(path); }
+inline std::vector<std::string> ListFiles(const std::string& folder) { return Files().ListFiles(folder); }
 
 // ---- Named mutexes ---------------------------------------------------------
 
@@ -125,16 +173,6 @@ SplitPathResult SplitPath(const std::string& path);
 // path below a root (a drive letter and colon on Windows, a leading slash
 // here), longer than the root alone, and with at least one separator.
 bool IsCreatablePath(const std::string& path);
-
-// True when the file system reports attributes for the path.
-bool PathExists(const std::string& path);
-bool IsDirectory(const std::string& path);
-// Creates one folder with default security; false when that fails.
-bool MakeDirectory(const std::string& path);
-
-// The names of the plain files (not folders) in a folder; empty when the
-// folder cannot be read. An empty folder path means the current folder.
-std::vector<std::string> ListFiles(const std::string& folder);
 
 // ---- Time ------------------------------------------------------------------
 

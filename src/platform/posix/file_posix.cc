@@ -1,6 +1,9 @@
-// Files: positioned reads and writes on a descriptor opened with O_DSYNC, so
-// every write reaches the disk before it returns.
+// Files and folders on POSIX systems: positioned reads and writes on a
+// descriptor, durable through O_DSYNC or fdatasync, and the folder
+// operations behind the system's file layer.
+#include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +51,14 @@ public:
         return static_cast<int64_t>(st.st_size);
     }
 
+    bool Sync() override {
+        int rc;
+        do {
+            rc = ::fdatasync(fd_);
+        } while (rc != 0 && errno == EINTR);
+        return rc == 0;
+    }
+
 private:
     int fd_;
 };
@@ -67,14 +78,75 @@ std::unique_ptr<File> OpenWith(const std::string& path, int flags) {
     return std::make_unique<PosixFile>(fd);
 }
 
-}  // namespace
-
-std::unique_ptr<File> OpenAlways(const std::string& path) {
-    return OpenWith(path, O_RDWR | O_CREAT | O_DSYNC);
+bool IsFolder(const std::string& path) {
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::unique_ptr<File> OpenExistingForRead(const std::string& path) { return OpenWith(path, O_RDONLY); }
+class PosixFiles final : public FileSystem {
+public:
+    std::unique_ptr<File> OpenAlways(const std::string& path) override {
+        return OpenWith(path, O_RDWR | O_CREAT | O_DSYNC);
+    }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+    std::unique_ptr<File> OpenBuffered(const std::string& path) override {
+        return OpenWith(path, O_RDWR | O_CREAT);
+    }
+
+    std::unique_ptr<File> OpenExistingForRead(const std::string& path) override {
+        return OpenWith(path, O_RDONLY);
+    }
+
+    bool RemoveFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+    bool RenameFile(const std::string& from, const std::string& to) override {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    bool SyncFolder(const std::string& folder) override {
+        const std::string path = folder.empty() ? std::string(".") : folder;
+        int fd;
+        do {
+            fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) return false;
+        int rc;
+        do {
+            rc = ::fsync(fd);
+        } while (rc != 0 && errno == EINTR);
+        ::close(fd);
+        return rc == 0;
+    }
+
+    bool PathExists(const std::string& path) override {
+        struct stat st;
+        return !path.empty() && ::stat(path.c_str(), &st) == 0;
+    }
+
+    bool IsDirectory(const std::string& path) override { return IsFolder(path); }
+
+    bool MakeDirectory(const std::string& path) override { return ::mkdir(path.c_str(), 0777) == 0; }
+
+    std::vector<std::string> ListFiles(const std::string& folder) override {
+        std::vector<std::string> names;
+        const std::string base = folder.empty() ? std::string(".") : folder;
+        DIR* dir = ::opendir(base.c_str());
+        if (dir == nullptr) return names;
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            if (!IsFolder(base + "/" + name)) names.push_back(name);
+        }
+        ::closedir(dir);
+        return names;
+    }
+};
+
+}  // namespace
+
+FileSystem& SystemFiles() {
+    static PosixFiles files;
+    return files;
+}
 
 }  // namespace mvdb::platform

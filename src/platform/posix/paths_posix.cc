@@ -1,6 +1,4 @@
 // Paths, folders and time on POSIX systems.
-#include <dirent.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -27,32 +25,6 @@ SplitPathResult SplitPath(const std::string& path) {
 bool IsCreatablePath(const std::string& path) {
     // An absolute path below the root; the root alone is refused.
     return path.size() >= 2 && path[0] == '/' && path[1] != '/';
-}
-
-bool PathExists(const std::string& path) {
-    struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0;
-}
-
-bool IsDirectory(const std::string& path) {
-    struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool MakeDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
-
-std::vector<std::string> ListFiles(const std::string& folder) {
-    std::vector<std::string> names;
-    const std::string base = folder.empty() ? std::string(".") : folder;
-    DIR* dir = ::opendir(base.c_str());
-    if (dir == nullptr) return names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        if (!IsDirectory(base + "/" + name)) names.push_back(name);
-    }
-    ::closedir(dir);
-    return names;
 }
 
 int32_t CurrentTime() { return static_cast<int32_t>(std::time(nullptr)); }

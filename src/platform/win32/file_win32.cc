@@ -61,6 +61,8 @@ public:
         return static_cast<int64_t>(size.QuadPart);
     }
 
+    bool Sync() override { return FlushFileBuffers(handle_) != 0; }
+
 private:
     class Locked {
     public:
@@ -94,17 +96,67 @@ std::unique_ptr<File> Open(const std::string& path, DWORD access, DWORD disposit
     return file;
 }
 
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+class Win32Files final : public FileSystem {
+public:
+    std::unique_ptr<File> OpenAlways(const std::string& path) override {
+        return Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH);
+    }
+
+    std::unique_ptr<File> OpenBuffered(const std::string& path) override {
+        return Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+    }
+
+    std::unique_ptr<File> OpenExistingForRead(const std::string& path) override {
+        return Open(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    }
+
+    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+
+    bool RenameFile(const std::string& from, const std::string& to) override {
+        // Write-through: the rename is on the disk when the call returns.
+        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+
+    // The folder's entries are made durable by the file system's own log
+    // and by write-through renames; there is nothing to flush here.
+    bool SyncFolder(const std::string&) override { return true; }
+
+    bool PathExists(const std::string& path) override {
+        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    bool IsDirectory(const std::string& path) override { return IsFolder(path); }
+
+    bool MakeDirectory(const std::string& path) override {
+        return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    }
+
+    std::vector<std::string> ListFiles(const std::string& folder) override {
+        std::vector<std::string> names;
+        const std::string pattern = folder.empty() ? std::string("*") : folder + "\\*";
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do {
+            // "." and ".." are folders too.
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(entry.cFileName);
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+        return names;
+    }
+};
+
 }  // namespace
 
-std::unique_ptr<File> OpenAlways(const std::string& path) {
-    return Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS,
-                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH);
+FileSystem& SystemFiles() {
+    static Win32Files files;
+    return files;
 }
-
-std::unique_ptr<File> OpenExistingForRead(const std::string& path) {
-    return Open(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-}
-
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 }  // namespace mvdb::platform

@@ -50,31 +50,6 @@ bool IsCreatablePath(const std::string& path) {
            path.find('\\') != std::string::npos;
 }
 
-bool PathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool IsDirectory(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool MakeDirectory(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
-
-std::vector<std::string> ListFiles(const std::string& folder) {
-    std::vector<std::string> names;
-    const std::string pattern = folder.empty() ? std::string("*") : folder + "\\*";
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        // "." and ".." are folders too.
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(entry.cFileName);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    return names;
-}
-
 int32_t CurrentTime() { return static_cast<int32_t>(std::time(nullptr)); }
 
 }  // namespace mvdb::platform
