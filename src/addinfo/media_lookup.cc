@@ -18,10 +18,67 @@ uint64_t AsNumber(const MVDB_FILETIME& time) {
     return static_cast<uint64_t>(time.highDateTime) << 32 | time.lowDateTime;
 }
 
-// A lead byte starts a double-byte character only when a second byte
-// follows; a lone lead byte before the NUL stands for itself.
-bool StartsWide(const unsigned char* s, size_t at, const platform::CodePage& codePage) {
-    return codePage.IsLeadByte(s[at]) && s[at + 1] != 0;
+// One character of a NUL-terminated string: a single byte, or a lead byte
+// and its second byte (lead << 8 | second). A lead byte directly before the
+// NUL stands for itself. The NUL is a character of length 0.
+struct Char {
+    unsigned int value;
+    size_t length;
+};
+
+Char CharAt(const unsigned char* s, size_t at, const platform::CodePage& codePage) {
+    if (s[at] == 0) return {0, 0};
+    if (codePage.IsLeadByte(s[at]) && s[at + 1] != 0) {
+        return {static_cast<unsigned int>(s[at]) << 8 | s[at + 1], 2};
+    }
+    return {s[at], 1};
+}
+
+// Only single-byte characters are separators: the second byte of a
+// double-byte character never is, whatever its value.
+bool IsSeparatorAt(const unsigned char* s, size_t at, const platform::CodePage& codePage) {
+    const Char c = CharAt(s, at, codePage);
+    return c.length == 1 && IsIgnorable(static_cast<unsigned char>(c.value));
+}
+
+size_t SkipSeparators(const unsigned char* s, size_t at, const platform::CodePage& codePage) {
+    while (IsSeparatorAt(s, at, codePage)) ++at;
+    return at;
+}
+
+// Whether text character t matches pattern character p. Case folding
+// touches single-byte letters only; a double-byte character matches the
+// same character, or with width folding its single-byte form.
+bool CharsMatch(Char t, Char p, int32_t mode, const platform::CodePage& codePage) {
+    if (t.length == 1 && p.length == 1) {
+        if ((mode & MVDB_MATCH_IGNORE_CASE) != 0 && IsAlpha(t.value))
+            return ToUpper(t.value) == ToUpper(p.value);
+        return t.value == p.value;
+    }
+    if (t.length == 2 && p.length == 2) return t.value == p.value;
+    if ((mode & MVDB_MATCH_IGNORE_WIDTH) == 0) return false;
+    const Char single = t.length == 1 ? t : p;
+    const Char wide = t.length == 1 ? p : t;
+    return CharMatchesWide(static_cast<unsigned char>(single.value), wide.value, mode, codePage);
+}
+
+// Whether the pattern matches the text from text position `start` on.
+bool MatchesAt(const unsigned char* text, size_t start, const unsigned char* pattern, int32_t mode,
+               const platform::CodePage& codePage) {
+    const bool skip = (mode & MVDB_MATCH_SKIP_IGNORABLE) != 0;
+    size_t i = start;
+    size_t j = 0;
+    for (;;) {
+        if (skip) j = SkipSeparators(pattern, j, codePage);
+        if (pattern[j] == 0) return true;
+        if (skip) i = SkipSeparators(text, i, codePage);
+        const Char t = CharAt(text, i, codePage);
+        if (t.length == 0) return false;
+        const Char p = CharAt(pattern, j, codePage);
+        if (!CharsMatch(t, p, mode, codePage)) return false;
+        i += t.length;
+        j += p.length;
+    }
 }
 
 }  // namespace
@@ -40,65 +97,16 @@ int32_t MatchText(const char* textChars, const char* patternChars, int32_t mode,
                   const platform::CodePage& codePage) {
     const auto* text = reinterpret_cast<const unsigned char*>(textChars);
     const auto* pattern = reinterpret_cast<const unsigned char*>(patternChars);
-    size_t i = 0;
-    size_t j = 0;
-    ptrdiff_t skew = 0;  // text bytes consumed minus pattern bytes consumed in this attempt
-    bool textLead = false;
-    bool patternLead = false;
-    if (text[0] != 0) {
-        while (pattern[j] != 0) {
-            textLead = textLead ? false : StartsWide(text, i, codePage);
-            patternLead = patternLead ? false : StartsWide(pattern, j, codePage);
-            if ((mode & MVDB_MATCH_SKIP_IGNORABLE) != 0 && IsIgnorable(text[i])) {
-                ++i;  // one byte per step; the lead flags stay as they were
-                ++skew;
-            }
-            bool matched;
-            if ((mode & MVDB_MATCH_IGNORE_WIDTH) != 0 && textLead != patternLead) {
-                if (textLead && text[i] != 0 && text[i + 1] != 0) {
-                    const unsigned int wide = static_cast<unsigned int>(text[i]) << 8 | text[i + 1];
-                    matched = CharMatchesWide(pattern[j], wide, mode, codePage);
-                    if (matched) {
-                        i += 2;
-                        j += 1;
-                        skew += 1;
-                        textLead = false;
-                    }
-                } else if (patternLead && pattern[j + 1] != 0) {
-                    const unsigned int wide = static_cast<unsigned int>(pattern[j]) << 8 | pattern[j + 1];
-                    matched = CharMatchesWide(text[i], wide, mode, codePage);
-                    if (matched) {
-                        i += 1;
-                        j += 2;
-                        skew -= 1;
-                        patternLead = false;
-                    }
-                } else {
-                    matched = false;
-                }
-            } else {
-                if ((mode & MVDB_MATCH_IGNORE_CASE) != 0 && IsAlpha(text[i])) {
-                    matched = ToUpper(text[i]) == ToUpper(pattern[j]);
-                } else {
-                    matched = text[i] == pattern[j];
-                }
-                if (matched) {
-                    ++i;
-                    ++j;
-                }
-            }
-            if (!matched) {
-                // Restart one byte after the first text byte of this attempt.
-                i = static_cast<size_t>(static_cast<ptrdiff_t>(i) - static_cast<ptrdiff_t>(j) - skew + 1);
-                j = 0;
-                skew = 0;
-                patternLead = false;
-            }
-            if (text[i] == 0) break;
-        }
+    const bool skip = (mode & MVDB_MATCH_SKIP_IGNORABLE) != 0;
+    // A pattern with nothing left to compare matches any text at its start.
+    if (pattern[skip ? SkipSeparators(pattern, 0, codePage) : 0] == 0) return 0;
+    // A match starts only where a character of the text starts, and never
+    // on a separator that is skipped.
+    for (size_t start = 0; text[start] != 0; start += CharAt(text, start, codePage).length) {
+        if (skip && IsSeparatorAt(text, start, codePage)) continue;
+        if (MatchesAt(text, start, pattern, mode, codePage)) return static_cast<int32_t>(start);
     }
-    if (pattern[j] != 0) return -1;
-    return static_cast<int32_t>(static_cast<ptrdiff_t>(i) - skew - static_cast<ptrdiff_t>(j));
+    return -1;
 }
 
 int32_t MediaClass(const MediaInfo& info) {
@@ -208,11 +216,11 @@ int32_t MediaDatabase::FindMedia(const FindCriteria* head, int32_t slot) {
         }
         return flagged;
     };
-    // Deleted items are searched too.
+    // A deleted item is never selected: the user removed it.
     return slots_.Rebuild(slot, [&](std::vector<MediaElement>& entries) {
         if (nodes.empty()) return;
         records_.ForEach([&](int32_t, const MediaElement& e) {
-            if (selects(e.info)) entries.push_back(e);
+            if (!IsDeleted(e.info) && selects(e.info)) entries.push_back(e);
         });
     });
 }

@@ -22,9 +22,15 @@ bool IsIgnorable(unsigned char byte);
 bool CharMatchesWide(unsigned char single, unsigned int wide, int32_t mode,
                      const platform::CodePage& codePage);
 
-// The offset in `text` at which `pattern` was found, or -1. Mode bit 0
-// ignores case, bit 1 skips one ignorable text byte per step, bit 2 lets
-// full-width and half-width forms of a character match.
+// The byte offset in `text` at which `pattern` was found, or -1; a pure
+// function of its arguments. Both strings are read as characters of the
+// code page, and a match starts only where a text character starts. Mode
+// bit 0 folds the case of single-byte letters; bit 1 ignores the
+// separators of IsIgnorable (single-byte characters only) in text and
+// pattern alike, and a match never starts on one; bit 2 lets a double-byte
+// character match its single-byte form. Otherwise characters match only
+// when they are the same. A pattern with nothing left to compare matches at
+// offset 0.
 int32_t MatchText(const char* text, const char* pattern, int32_t mode, const platform::CodePage& codePage);
 
 // 0, 1 or 2, from the major and sub-kind of mediaType.
