@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "support/container_bytes.h"
@@ -108,34 +109,46 @@ TEST_F(AccountExportTest, OverlongTextsAreCutToTheirFields) {
     EXPECT_EQ(out.passwordLength, 59);
 }
 
-TEST_F(AccountExportTest, SetIsInMemoryOnlyUntilTheNextWholeRewrite) {
+TEST_F(AccountExportTest, SetWritesTheThreeHeadersAndNothingElse) {
+    std::map<std::string, std::string> before;
+    int32_t count = 0;
     {
         test::OpenDatabase db;
         ASSERT_TRUE(db.ok());
+        MediaInfo item{};
+        std::strcpy(item.title, "kept");
+        ASSERT_GE(AddMediaInfo(db.get(), &item), 0);
+        count = GetMediaCount(db.get());
+        db.Close();
+        for (const std::string& file : {categoryFile(), mediaFile(), clientFile()}) {
+            before[file] = test::ReadFileBytes(file);
+        }
+        test::OpenDatabase again;
+        ASSERT_TRUE(again.ok());
         DBAccount in = Account("first", "one");
-        ASSERT_EQ(SetDBAccount(db.get(), &in), 0);
-    }
-    {
-        test::OpenDatabase db;
-        ASSERT_TRUE(db.ok());
-        DBAccount out{};
-        ASSERT_EQ(GetDBAccount(db.get(), &out), 0);
-        EXPECT_STREQ(out.userName, "");  // the files still hold the former account
-        DBAccount in = Account("second", "aab");
-        ASSERT_EQ(SetDBAccount(db.get(), &in), 0);
-        ASSERT_EQ(InitializeDB(db.get()), 0);  // rewrites every file
+        ASSERT_EQ(SetDBAccount(again.get(), &in), 0);
+        // Set is on the disk at once, not at close.
+        for (const std::string& file : {categoryFile(), mediaFile(), clientFile()}) {
+            EXPECT_STREQ(test::AccountInFile(test::ReadFileBytes(file)).userName, "first") << file;
+        }
     }
     for (const std::string& file : {categoryFile(), mediaFile(), clientFile()}) {
-        const DBAccount stored = test::AccountInFile(test::ReadFileBytes(file));
-        EXPECT_STREQ(stored.userName, "second") << file;
-        EXPECT_STREQ(stored.password, "aab") << file;
+        const std::string bytes = test::ReadFileBytes(file);
+        const DBAccount stored = test::AccountInFile(bytes);
+        EXPECT_STREQ(stored.userName, "first") << file;
+        EXPECT_STREQ(stored.password, "one") << file;
+        // Only the account block changed.
+        ASSERT_EQ(bytes.size(), before[file].size()) << file;
+        EXPECT_EQ(bytes.substr(0, 26), before[file].substr(0, 26)) << file;
+        EXPECT_EQ(bytes.substr(170), before[file].substr(170)) << file;
     }
     test::OpenDatabase db;
     ASSERT_TRUE(db.ok());
     DBAccount out{};
     ASSERT_EQ(GetDBAccount(db.get(), &out), 0);
-    EXPECT_STREQ(out.userName, "second");
-    EXPECT_STREQ(out.password, "aab");
+    EXPECT_STREQ(out.userName, "first");
+    EXPECT_STREQ(out.password, "one");
+    EXPECT_EQ(GetMediaCount(db.get()), count);
 }
 
 }  // namespace

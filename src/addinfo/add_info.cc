@@ -7,6 +7,7 @@
 #include "media/media_database.h"
 #include "storage/fixed_string.h"
 #include "storage/folder_chain.h"
+#include "storage/transaction.h"
 
 namespace mvdb {
 
@@ -18,9 +19,14 @@ size_t InlineTextLength(const InfoArea& area) { return FieldLength(area.inlineTe
 
 }  // namespace
 
-std::string MediaDatabase::InfoFilePath(int32_t index, int32_t number) const {
+std::string MediaDatabase::InfoFileName(int32_t index, int32_t number) {
     char name[48];
     std::snprintf(name, sizeof name, "MVDB%d-%d.dat", index, number);
+    return name;
+}
+
+std::string MediaDatabase::InfoFilePath(int32_t index, int32_t number) const {
+    const std::string name = InfoFileName(index, number);
     // An empty info folder is the current folder, never the root.
     const std::string path =
         infoFolder_.empty() ? std::string(name) : infoFolder_ + platform::kPathSeparator + name;
@@ -47,20 +53,23 @@ int32_t MediaDatabase::SetAddInfo(int32_t index, int32_t number, int32_t size, i
     if (!ValidNumber(number) || number != type) return MVDB_ERR_OUT_OF_RANGE;
     if (size < 0 || (data == nullptr && size > 0)) return MVDB_ERR_WRITE;
 
-    const std::string path = InfoFilePath(index, number);
-    if (path.empty()) return MVDB_ERR_WRITE;
-    platform::RemoveFile(path);
-    {
-        std::unique_ptr<platform::File> file = platform::OpenAlways(path);
-        if (!file) return MVDB_ERR_WRITE;
-        if (size > 0 && file->WriteAt(0, data, static_cast<size_t>(size)) != size) return MVDB_ERR_WRITE;
-    }
-    records_.Update(index, [&](MediaElement& e) {
-        e.infoArea.files.descriptors[number].infoSize = size;
-        e.infoArea.files.descriptors[number].infoType = type;
+    if (InfoFilePath(index, number).empty()) return MVDB_ERR_WRITE;
+    // The new content is written aside and replaces the old file only when
+    // the record that describes it commits: a crash leaves the old piece or
+    // the new one, never neither.
+    int32_t result = 0;
+    const int32_t committed = Transaction::Within([&](Transaction& change) {
+        if (!change.PutInfo(infoFolder_, InfoFileName(index, number), data, static_cast<size_t>(size))) {
+            result = MVDB_ERR_WRITE;
+            return;
+        }
+        records_.Update(index, [&](MediaElement& e) {
+            e.infoArea.files.descriptors[number].infoSize = size;
+            e.infoArea.files.descriptors[number].infoType = type;
+        });
+        result = WriteRecord(index);
     });
-    WriteRecord(index);
-    return 0;
+    return committed != 0 ? committed : result;
 }
 
 int32_t MediaDatabase::GetAddInfoType(int32_t index, int32_t number, int32_t* size, int32_t* type) {
@@ -123,8 +132,8 @@ int32_t MediaDatabase::DelAddInfo(int32_t index, int32_t number) {
     const int32_t mode = element.infoArea.infoMode;
     if (mode == kInfoModeFiles) {
         if (!ValidNumber(number)) return MVDB_ERR_OUT_OF_RANGE;
-        const std::string path = InfoFilePath(index, number);
-        if (!path.empty()) platform::RemoveFile(path);
+        // The file goes once the record without it has committed.
+        if (!InfoFilePath(index, number).empty()) RemoveInfoFileWithChange(index, number);
         records_.Update(index,
                         [number](MediaElement& e) { e.infoArea.files.descriptors[number].infoSize = 0; });
     } else if (mode == kInfoModeInlineText) {
@@ -136,8 +145,7 @@ int32_t MediaDatabase::DelAddInfo(int32_t index, int32_t number) {
         return MVDB_ERR_INFO_MODE;
     }
     // Written through, so the piece stays gone after the next open.
-    WriteRecord(index);
-    return 0;
+    return WriteRecord(index);
 }
 
 int32_t MediaDatabase::CheckAddInfo(int32_t index) const {
@@ -153,14 +161,18 @@ int32_t MediaDatabase::CheckAddInfo(int32_t index) const {
     return MVDB_ERR_INFO_MODE;
 }
 
+int32_t MediaDatabase::RemoveInfoFileWithChange(int32_t index, int32_t number) {
+    return Transaction::Within(
+        [&](Transaction& change) { change.RemoveInfo(infoFolder_, InfoFileName(index, number)); });
+}
+
 int32_t MediaDatabase::DeleteMediaInfoFiles(int32_t index) {
     MediaElement element;
     if (!records_.Get(index, &element)) return MVDB_ERR_OUT_OF_RANGE;
     const int32_t mode = element.infoArea.infoMode;
     if (mode == kInfoModeFiles) {
         for (int32_t n = 0; n < kInfoPieces; ++n) {
-            const std::string path = InfoFilePath(index, n);
-            if (!path.empty()) platform::RemoveFile(path);
+            if (!InfoFilePath(index, n).empty()) RemoveInfoFileWithChange(index, n);
         }
         records_.Update(index, [](MediaElement& e) {
             for (InfoDescriptor& d : e.infoArea.files.descriptors) d.infoSize = 0;

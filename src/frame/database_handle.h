@@ -10,6 +10,7 @@
 #include "media/media_database.h"
 #include "mvdb.h"
 #include "platform/platform.h"
+#include "storage/journal.h"
 #include "storage/shared_account.h"
 
 struct MvdbDatabase_ {};
@@ -33,13 +34,25 @@ public:
 
     // Resets the three catalogues to their initial content.
     void Initialize();
+    // Sets the shared account and writes it into the three headers (only
+    // the headers) as one change: 0 or MVDB_ERR_WRITE, the account then
+    // unchanged.
+    int32_t SetAccount(const DBAccount& account);
+
+    // The journal every change of this handle commits through; nullptr when
+    // this opener does not write the files.
+    Journal* journal() { return journal_.get(); }
 
 private:
     DatabaseHandle() = default;
+    // Opens the journal and replays what a crash left in it; false when
+    // frames could not be replayed (the handle must not open then).
+    bool OpenJournal();
 
     std::unique_ptr<platform::NamedMarker> duplicationMutex_;
     std::unique_ptr<platform::CodePage> codePage_;
     std::unique_ptr<SharedAccount> account_;
+    std::unique_ptr<Journal> journal_;
     std::unique_ptr<MediaDatabase> media_;
     std::unique_ptr<ClientDatabase> clients_;
     std::unique_ptr<CategoryDatabase> categories_;

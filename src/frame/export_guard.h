@@ -1,11 +1,15 @@
 // Every export runs its body through Guarded: a null handle answers its
-// null result, and nothing thrown inside ever crosses the C interface.
+// null result, and nothing thrown inside ever crosses the C interface. The
+// body is one change: what it writes commits at its end as a whole, and a
+// change that cannot be made durable answers MVDB_ERR_WRITE with memory
+// as it was before.
 #pragma once
 
 #include <cstdint>
 #include <new>
 
 #include "frame/database_handle.h"
+#include "storage/transaction.h"
 
 namespace mvdb {
 
@@ -14,7 +18,10 @@ int32_t Guarded(MVDB_HANDLE handle, int32_t nullResult, int32_t failureResult, B
     DatabaseHandle* db = FromHandle(handle);
     if (db == nullptr) return nullResult;
     try {
-        return body(*db);
+        Transaction change(db->journal());
+        const int32_t result = body(*db);
+        const int32_t committed = change.Commit();
+        return committed != 0 ? committed : result;
     } catch (...) {
         return failureResult;
     }

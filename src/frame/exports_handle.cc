@@ -42,9 +42,7 @@ int32_t MVDB_CALL GetDBAccount(MVDB_HANDLE handle, DBAccount* account) {
 int32_t MVDB_CALL SetDBAccount(MVDB_HANDLE handle, const DBAccount* account) {
     return Guarded(handle, [account](DatabaseHandle& db) {
         if (account == nullptr) return MVDB_ERR_INVALID;
-        const DBAccount in = *account;
-        db.account().Update([&in](DBAccount& shared) { mvdb::CopyAccountIn(in, &shared); });
-        return 0;
+        return db.SetAccount(*account);
     });
 }
 

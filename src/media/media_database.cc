@@ -6,6 +6,7 @@
 #include "storage/fixed_string.h"
 #include "storage/folder_chain.h"
 #include "storage/storage_paths.h"
+#include "storage/transaction.h"
 
 namespace mvdb {
 
@@ -105,15 +106,15 @@ int32_t MediaDatabase::Clear() {
 int32_t MediaDatabase::SweepInfoFolder() {
     // An empty info folder means the current folder, where only files that
     // look like info files are ours to delete.
+    // The files go when the change that empties the store commits; the
+    // journal and temporary info files are never part of the sweep.
     const bool currentFolder = infoFolder_.empty();
-    for (const std::string& name : platform::ListFiles(infoFolder_)) {
-        if (currentFolder) {
-            if (IsInfoFileName(name)) platform::RemoveFile(name);
-        } else {
-            platform::RemoveFile(infoFolder_ + platform::kPathSeparator + name);
+    return Transaction::Within([&](Transaction& change) {
+        for (const std::string& name : platform::ListFiles(infoFolder_)) {
+            if (name == format::kJournalFileName || format::IsTempInfoName(name)) continue;
+            if (!currentFolder || IsInfoFileName(name)) change.RemoveInfo(infoFolder_, name);
         }
-    }
-    return 0;
+    });
 }
 
 int32_t MediaDatabase::GetRecord(int32_t index, MediaInfo* out) const {

@@ -57,6 +57,9 @@ public:
     int32_t FindMedia(const FindCriteria* head, int32_t slot);
     // The path of info file `number` of item `index`; empty when it does not fit.
     std::string InfoFilePath(int32_t index, int32_t number) const;
+    static std::string InfoFileName(int32_t index, int32_t number);
+    // Removes an info file when the current change commits.
+    int32_t RemoveInfoFileWithChange(int32_t index, int32_t number);
 
 private:
     // True when the element belongs to this server's host.

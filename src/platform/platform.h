@@ -40,6 +40,9 @@ public:
     virtual std::unique_ptr<File> OpenAlways(const std::string& path) = 0;
     // As OpenAlways, but writes reach the disk only at Sync().
     virtual std::unique_ptr<File> OpenBuffered(const std::string& path) = 0;
+    // As OpenBuffered, but for one opener at a time: nullptr while another
+    // opener, in this process or another, holds the file this way.
+    virtual std::unique_ptr<File> OpenExclusive(const std::string& path) = 0;
     // Opens an existing file for reading only.
     virtual std::unique_ptr<File> OpenExistingForRead(const std::string& path) = 0;
     // Deletes one file; false when it could not be deleted.

@@ -2,6 +2,9 @@
 // inner lock, so readers that the store lets run beside an append or a
 // rebuild never see storage that has moved or been freed. The inner lock is
 // never held while anything else is taken: it is the innermost lock.
+//
+// Every change remembers how to undo itself with the transaction open on
+// the thread, so a change whose commit fails leaves memory as it was.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "storage/transaction.h"
 
 namespace mvdb {
 
@@ -34,6 +38,7 @@ public:
     bool Set(int32_t index, const Record& record) {
         platform::CriticalSectionGuard guard(lock_);
         if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
+        RememberRecord(index);
         records_[static_cast<size_t>(index)] = record;
         return true;
     }
@@ -43,6 +48,7 @@ public:
     bool Update(int32_t index, Fn&& fn) {
         platform::CriticalSectionGuard guard(lock_);
         if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
+        RememberRecord(index);
         fn(records_[static_cast<size_t>(index)]);
         return true;
     }
@@ -50,6 +56,7 @@ public:
     // Appends a record and returns its index.
     int32_t Append(const Record& record) {
         platform::CriticalSectionGuard guard(lock_);
+        RememberSize();
         records_.push_back(record);
         return static_cast<int32_t>(records_.size() - 1);
     }
@@ -59,6 +66,7 @@ public:
     template <typename Fill>
     size_t AppendRaw(size_t n, Fill&& fill) {
         platform::CriticalSectionGuard guard(lock_);
+        RememberSize();
         const size_t old = records_.size();
         records_.resize(old + n);
         const size_t filled = fill(reinterpret_cast<uint8_t*>(records_.data() + old), n);
@@ -68,6 +76,15 @@ public:
 
     void Replace(std::vector<Record> records) {
         platform::CriticalSectionGuard guard(lock_);
+        if (Transaction::Current() != nullptr) {
+            // The former records move into the undo: no copy of a large array.
+            auto former = std::make_shared<Storage>(std::move(records_));
+            RememberUndo([this, former] {
+                platform::CriticalSectionGuard undoGuard(lock_);
+                records_ = std::move(*former);
+            });
+            records_ = Storage();
+        }
         records_.assign(records.begin(), records.end());
         records_.shrink_to_fit();
     }
@@ -116,8 +133,28 @@ private:
         }
     };
 
+    using Storage = std::vector<Record, DefaultInitAllocator<Record>>;
+
+    // Called under the inner lock before a change.
+    void RememberRecord(int32_t index) {
+        if (Transaction::Current() == nullptr) return;
+        const Record former = records_[static_cast<size_t>(index)];
+        RememberUndo([this, index, former] {
+            platform::CriticalSectionGuard guard(lock_);
+            if (static_cast<size_t>(index) < records_.size()) records_[static_cast<size_t>(index)] = former;
+        });
+    }
+    void RememberSize() {
+        if (Transaction::Current() == nullptr) return;
+        const size_t former = records_.size();
+        RememberUndo([this, former] {
+            platform::CriticalSectionGuard guard(lock_);
+            if (records_.size() > former) records_.resize(former);
+        });
+    }
+
     mutable platform::CriticalSection lock_;
-    std::vector<Record, DefaultInitAllocator<Record>> records_;
+    Storage records_;
 };
 
 }  // namespace mvdb

@@ -14,17 +14,23 @@ namespace {
 // record.
 constexpr size_t kReadBlockBytes = 4 << 20;
 
-std::vector<uint8_t> HeaderBytes(const DBAccount& account, int32_t count) {
+}  // namespace
+
+std::vector<uint8_t> ContainerHeader(const DBAccount& account, int32_t count) {
     std::vector<uint8_t> header(kRecordsOffset);
     std::memcpy(header.data(), kFileMagic, kMagicBytes);
-    DBAccount scrambled = account;
-    ScrambleAccount(&scrambled);
-    std::memcpy(header.data() + kAccountOffset, &scrambled, sizeof scrambled);
+    const std::vector<uint8_t> block = ScrambledAccountBytes(account);
+    std::memcpy(header.data() + kAccountOffset, block.data(), block.size());
     std::memcpy(header.data() + kCountOffset, &count, sizeof count);
     return header;
 }
 
-}  // namespace
+std::vector<uint8_t> ScrambledAccountBytes(const DBAccount& account) {
+    DBAccount scrambled = account;
+    ScrambleAccount(&scrambled);
+    const auto* p = reinterpret_cast<const uint8_t*>(&scrambled);
+    return std::vector<uint8_t>(p, p + sizeof scrambled);
+}
 
 // Holds the file-access lock for one write; every path releases it.
 class RecordFile::LockGuard {
@@ -53,7 +59,9 @@ void RecordFile::ClaimWriter() {
     }
 }
 
-void RecordFile::Open(const std::string& path) { file_ = platform::OpenAlways(path); }
+// Buffered: a change is durable through the journal (or the flush that
+// ends a write without it), not through each write.
+void RecordFile::Open(const std::string& path) { file_ = platform::OpenBuffered(path); }
 
 HeaderState RecordFile::ReadHeader(DBAccount* account, int32_t* count,
                                    const std::function<bool(const DBAccount&)>& accountIsSound) {
@@ -108,37 +116,42 @@ size_t RecordFile::ReadRecords(size_t wanted, uint8_t* dest) {
 int32_t RecordFile::WriteWhole(const DBAccount& account, int32_t count, const uint8_t* records) {
     if (!file_) return -1;
     LockGuard lock(*this);
-    std::vector<uint8_t> header = HeaderBytes(account, count);
-    if (file_->WriteAt(0, header.data(), kMagicBytes) != static_cast<int64_t>(kMagicBytes)) return -1;
-    file_->WriteAt(kMagicBytes, header.data() + kMagicBytes, header.size() - kMagicBytes);
+    // The records first: a count never claims records that are not there.
     const size_t total = static_cast<size_t>(count) * traits_.recordSize;
     for (size_t done = 0; done < total;) {
         const size_t n = std::min(kReadBlockBytes, total - done);
-        if (file_->WriteAt(kRecordsOffset + done, records + done, n) < 0) break;
+        if (file_->WriteAt(kRecordsOffset + done, records + done, n) != static_cast<int64_t>(n)) return -1;
         done += n;
     }
-    return 0;
+    const std::vector<uint8_t> header = ContainerHeader(account, count);
+    if (file_->WriteAt(0, header.data(), header.size()) != static_cast<int64_t>(header.size())) return -1;
+    return file_->Sync() ? 0 : -1;
 }
 
 void RecordFile::WriteHeaderUnlocked(const DBAccount& account, int32_t count) {
     if (!file_) return;
-    std::vector<uint8_t> header = HeaderBytes(account, count);
+    std::vector<uint8_t> header = ContainerHeader(account, count);
     file_->WriteAt(0, header.data(), header.size());
 }
 
-bool RecordFile::WriteRecordAt(int32_t index, const void* record) {
-    LockGuard lock(*this);
-    if (!file_ || index < 0) return false;
-    file_->WriteAt(kRecordsOffset + static_cast<uint64_t>(index) * traits_.recordSize, record,
-                   traits_.recordSize);
-    return true;
+int32_t RecordFile::StoredCount() {
+    int32_t count = 0;
+    if (!file_ || file_->ReadAt(kCountOffset, &count, sizeof count) != static_cast<int64_t>(sizeof count))
+        return -1;
+    return count;
 }
 
-int32_t RecordFile::WriteCount(int32_t count) {
-    LockGuard lock(*this);
-    if (!file_) return MVDB_ERR_OUT_OF_RANGE;
-    file_->WriteAt(kCountOffset, &count, sizeof count);
-    return 0;
+format::JournalFile RecordFile::JournalId() const {
+    if (std::strcmp(traits_.bareName, "MVDBCAT.db") == 0) return format::JournalFile::kCategories;
+    if (std::strcmp(traits_.bareName, "MVDBMF.db") == 0) return format::JournalFile::kMedia;
+    return format::JournalFile::kClients;
 }
+
+bool RecordFile::ApplyWrite(uint64_t offset, const uint8_t* bytes, size_t n) {
+    LockGuard lock(*this);
+    return file_ && file_->WriteAt(offset, bytes, n) == static_cast<int64_t>(n);
+}
+
+bool RecordFile::SyncFile() { return file_ && file_->Sync(); }
 
 }  // namespace mvdb

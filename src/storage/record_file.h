@@ -15,9 +15,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "mvdb.h"
 #include "platform/platform.h"
+#include "storage/journal.h"
 
 namespace mvdb {
 
@@ -38,7 +40,12 @@ struct FileTraits {
 // How the header of an opened file turned out.
 enum class HeaderState { kNotOpen, kWrongMagic, kDamagedAccount, kSound };
 
-class RecordFile {
+// The magic, the scrambled account and the count: the bytes before the records.
+std::vector<uint8_t> ContainerHeader(const DBAccount& account, int32_t count);
+// The scrambled account block as it stands in the header.
+std::vector<uint8_t> ScrambledAccountBytes(const DBAccount& account);
+
+class RecordFile final : public JournalTarget {
 public:
     explicit RecordFile(const FileTraits& traits) : traits_(traits) {}
 
@@ -65,17 +72,21 @@ public:
     size_t ReadRecords(size_t wanted, uint8_t* dest);
 
     // Writes the magic, the scrambled account, the count and the records
-    // from byte 0 under the file-access lock. -1 when the file is not open
-    // or the magic cannot be written.
+    // from byte 0 under the file-access lock and flushes them: the whole
+    // rewrite of a store that writes without the journal. -1 when the file
+    // is not open or a write fails.
     int32_t WriteWhole(const DBAccount& account, int32_t count, const uint8_t* records);
     // Writes magic, scrambled account and count without the file-access
     // lock, whatever the writer mutex says: the header of a new file.
     void WriteHeaderUnlocked(const DBAccount& account, int32_t count);
-    // Writes one record in place under the lock; false when it could not be
-    // placed (the file is not open).
-    bool WriteRecordAt(int32_t index, const void* record);
-    // Writes the count under the lock; -4 when it cannot be placed.
-    int32_t WriteCount(int32_t count);
+    // The count the file holds now; -1 when it cannot be read.
+    int32_t StoredCount();
+
+    // Where a change's writes land (see storage/journal.h): each write is
+    // made under the file-access lock.
+    format::JournalFile JournalId() const override;
+    bool ApplyWrite(uint64_t offset, const uint8_t* bytes, size_t n) override;
+    bool SyncFile() override;
 
 private:
     class LockGuard;

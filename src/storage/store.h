@@ -1,6 +1,7 @@
 // The store machinery shared by the three catalogues: the resolved file,
-// the record array, the store lock, the result slots, and the whole-file
-// and single-record writes. Each catalogue adds only its own rules.
+// the record array, the store lock, the result slots, and the whole-file,
+// single-record and header writes, each part of the change (Transaction)
+// open on the thread. Each catalogue adds only its own rules.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,7 @@
 #include "storage/record_file.h"
 #include "storage/result_slots.h"
 #include "storage/shared_account.h"
+#include "storage/transaction.h"
 
 namespace mvdb {
 
@@ -42,27 +44,64 @@ public:
     bool IsWriter() const { return file_.IsWriter(); }
     int32_t RecordCount() const { return records_.Size(); }
 
-    // Rewrites the whole file from memory. Never holds the inner array lock
-    // while writing: the records are copied out first.
+    // Rewrites the whole file from memory as part of the current change.
+    // A store that is not the writer but saves all the same (see
+    // StorePolicy) writes straight to its file. 0 or a failure result.
     int32_t SaveAll() {
         if (policy_.saveWithoutWriterResult != 0 && !file_.IsWriter()) return policy_.saveWithoutWriterResult;
         if (!file_.IsOpen()) return -1;
-        const std::vector<Record> snapshot = records_.Snapshot();
-        return file_.WriteWhole(account_.Get(), static_cast<int32_t>(snapshot.size()),
-                                reinterpret_cast<const uint8_t*>(snapshot.data()));
+        if (!file_.IsWriter()) {
+            const std::vector<Record> snapshot = records_.Snapshot();
+            return file_.WriteWhole(account_.Get(), static_cast<int32_t>(snapshot.size()),
+                                    reinterpret_cast<const uint8_t*>(snapshot.data()));
+        }
+        return Transaction::Within([this](Transaction& change) {
+            change.Touch(this, kWholeFile, [this](CollectedChange& out) {
+                // The latest records at commit time; the header after them.
+                const std::vector<Record> snapshot = records_.Snapshot();
+                out.Write(file_, kRecordsOffset, snapshot.data(), snapshot.size() * sizeof(Record));
+                const std::vector<uint8_t> header =
+                    ContainerHeader(account_.Get(), static_cast<int32_t>(snapshot.size()));
+                out.Write(file_, 0, header.data(), header.size());
+            });
+        });
     }
 
-    // Writes record `index` in place, then the count. A reader writes nothing.
+    // Writes record `index` as part of the current change, and the count
+    // when the file's differs. A reader writes nothing. 0, the policy's
+    // result for a reader, or MVDB_ERR_WRITE when the change failed.
     int32_t WriteRecord(int32_t index) {
         if (!file_.IsWriter()) return policy_.writeWithoutWriterResult;
-        Record record;
-        if (!records_.Get(index, &record)) return 0;
-        if (!file_.WriteRecordAt(index, &record)) return 0;
-        WriteRecordCount(records_.Size());
-        return 0;
+        if (!file_.IsOpen() || !records_.InRange(index)) return 0;
+        return Transaction::Within([this, index](Transaction& change) {
+            change.Touch(this, index, [this, index](CollectedChange& out) {
+                Record record;
+                if (!records_.Get(index, &record)) return;
+                out.Write(file_, kRecordsOffset + static_cast<uint64_t>(index) * sizeof(Record), &record,
+                          sizeof record);
+            });
+            change.Touch(
+                this, kCount,
+                [this](CollectedChange& out) {
+                    const int32_t count = records_.Size();
+                    // No write that changes nothing.
+                    if (file_.StoredCount() != count) out.Write(file_, kCountOffset, &count, sizeof count);
+                },
+                true);
+        });
     }
 
-    int32_t WriteRecordCount(int32_t count) { return file_.WriteCount(count); }
+    // Writes the shared account into the header as part of the current
+    // change (the header only). A reader writes nothing.
+    int32_t WriteAccount() {
+        if (!file_.IsWriter() || !file_.IsOpen()) return 0;
+        return Transaction::Within([this](Transaction& change) {
+            change.Touch(this, kAccount, [this](CollectedChange& out) {
+                const std::vector<uint8_t> block = ScrambledAccountBytes(account_.Get());
+                out.Write(file_, kAccountOffset, block.data(), block.size());
+            });
+        });
+    }
 
 protected:
     // Construction steps shared by every store once its path is resolved:
@@ -96,6 +135,11 @@ protected:
         account_.Update([&](DBAccount& shared) { shared = block; });
         return state;
     }
+
+    // Keys of a store's writes in a change besides its record indexes.
+    static constexpr int64_t kWholeFile = -1;
+    static constexpr int64_t kCount = -2;
+    static constexpr int64_t kAccount = -3;
 
     SharedAccount& account_;
     RecordFile file_;

@@ -19,6 +19,9 @@ public:
     std::unique_ptr<platform::File> OpenBuffered(const std::string& path) override {
         return platform::SystemFiles().OpenBuffered(path);
     }
+    std::unique_ptr<platform::File> OpenExclusive(const std::string& path) override {
+        return platform::SystemFiles().OpenExclusive(path);
+    }
     std::unique_ptr<platform::File> OpenExistingForRead(const std::string& path) override {
         return platform::SystemFiles().OpenExistingForRead(path);
     }

@@ -59,11 +59,13 @@ public:
         return rc == 0;
     }
 
+    int fd() const { return fd_; }
+
 private:
     int fd_;
 };
 
-std::unique_ptr<File> OpenWith(const std::string& path, int flags) {
+std::unique_ptr<PosixFile> OpenWith(const std::string& path, int flags) {
     if (path.empty()) return nullptr;
     int fd;
     do {
@@ -91,6 +93,18 @@ public:
 
     std::unique_ptr<File> OpenBuffered(const std::string& path) override {
         return OpenWith(path, O_RDWR | O_CREAT);
+    }
+
+    std::unique_ptr<File> OpenExclusive(const std::string& path) override {
+        std::unique_ptr<PosixFile> file = OpenWith(path, O_RDWR | O_CREAT);
+        if (!file) return nullptr;
+        // A lock of the open file description: another open of the file,
+        // by this process or any other, is refused while it lasts.
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        if (::fcntl(file->fd(), F_OFD_SETLK, &lock) != 0) return nullptr;
+        return file;
     }
 
     std::unique_ptr<File> OpenExistingForRead(const std::string& path) override {

@@ -112,6 +112,17 @@ public:
         return Open(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     }
 
+    std::unique_ptr<File> OpenExclusive(const std::string& path) override {
+        // No sharing at all: a second open fails while this one lasts.
+        if (path.empty()) return nullptr;
+        HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return nullptr;
+        std::unique_ptr<File> file(new (std::nothrow) Win32File(handle));
+        if (!file) CloseHandle(handle);
+        return file;
+    }
+
     std::unique_ptr<File> OpenExistingForRead(const std::string& path) override {
         return Open(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     }
