@@ -63,6 +63,8 @@ public:
                 const std::vector<uint8_t> header =
                     ContainerHeader(account_.Get(), static_cast<int32_t>(snapshot.size()));
                 out.Write(file_, 0, header.data(), header.size());
+                const int32_t count = static_cast<int32_t>(snapshot.size());
+                out.onCommitted.push_back([this, count] { committedCount_ = count; });
             });
         });
     }
@@ -84,8 +86,12 @@ public:
                 this, kCount,
                 [this](CollectedChange& out) {
                     const int32_t count = records_.Size();
-                    // No write that changes nothing.
-                    if (file_.StoredCount() != count) out.Write(file_, kCountOffset, &count, sizeof count);
+                    // No write that changes nothing. The count last committed
+                    // counts, not the file's: the file may still be behind.
+                    if (committedCount_ == kUnknownCount) committedCount_ = file_.StoredCount();
+                    if (committedCount_ == count) return;
+                    out.Write(file_, kCountOffset, &count, sizeof count);
+                    out.onCommitted.push_back([this, count] { committedCount_ = count; });
                 },
                 true);
         });
@@ -140,9 +146,13 @@ protected:
     static constexpr int64_t kWholeFile = -1;
     static constexpr int64_t kCount = -2;
     static constexpr int64_t kAccount = -3;
+    static constexpr int32_t kUnknownCount = -2;
 
     SharedAccount& account_;
     RecordFile file_;
+    // The count of the last committed change; read from the file at first
+    // need. Only touched under the journal's commit lock.
+    int32_t committedCount_ = kUnknownCount;
     StorePolicy policy_;
     std::string path_;
     mutable platform::CriticalSection storeLock_;
