@@ -5,7 +5,8 @@
 # nothing when everything is present; needs root otherwise.
 set -euo pipefail
 
-native=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev locales)
+# libsqlite3-dev: the peer of the benchmarks only; the library never uses it.
+native=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev libsqlite3-dev libcli11-dev nlohmann-json3-dev locales)
 windows=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }

@@ -30,24 +30,29 @@ MVDB_HANDLE BenchDatabase::Open() {
     return handle_;
 }
 
+MediaInfo BenchMediaItem(int32_t i) {
+    MediaInfo info{};
+    info.recordSize = 960;
+    std::snprintf(info.title, sizeof info.title, "Title %d", i);
+    std::snprintf(info.location, sizeof info.location, "\\\\store\\media\\file%06d.mpg", i);
+    std::snprintf(info.keyName, sizeof info.keyName, "key%d", i);
+    std::snprintf(info.hostName, sizeof info.hostName, "%s", i % 3 ? "benchhost" : "otherhost");
+    info.updateTime = i;
+    info.categoryId = 0;
+    info.recordIndex = i;
+    info.mediaType = i % 2 ? 0x110 : 0x100;  // media classes 2 and 1
+    info.rangeProperty = static_cast<uint32_t>(i);
+    const uint64_t ticks = (static_cast<uint64_t>(i) * 3600 + 13000000000ull) * 10000000ull;
+    info.fileTimeA = {static_cast<uint32_t>(ticks), static_cast<uint32_t>(ticks >> 32)};
+    return info;
+}
+
 std::string BenchDatabase::WriteMediaFile(int32_t elements) {
     std::string bytes = test::ContainerBytes(DBAccount{}, elements, "");
     bytes.reserve(bytes.size() + static_cast<size_t>(elements) * 1224);
     std::string element(1224, '\0');
     for (int32_t i = 0; i < elements; ++i) {
-        MediaInfo info{};
-        info.recordSize = 960;
-        std::snprintf(info.title, sizeof info.title, "Title %d", i);
-        std::snprintf(info.location, sizeof info.location, "\\\\store\\media\\file%06d.mpg", i);
-        std::snprintf(info.keyName, sizeof info.keyName, "key%d", i);
-        std::snprintf(info.hostName, sizeof info.hostName, "%s", i % 3 ? "benchhost" : "otherhost");
-        info.updateTime = i;
-        info.categoryId = 0;
-        info.recordIndex = i;
-        info.mediaType = i % 2 ? 0x110 : 0x100;  // media classes 2 and 1
-        info.rangeProperty = static_cast<uint32_t>(i);
-        const uint64_t ticks = (static_cast<uint64_t>(i) * 3600 + 13000000000ull) * 10000000ull;
-        info.fileTimeA = {static_cast<uint32_t>(ticks), static_cast<uint32_t>(ticks >> 32)};
+        const MediaInfo info = BenchMediaItem(i);
         std::memcpy(element.data(), &info, sizeof info);
         bytes += element;
     }

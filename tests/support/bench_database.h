@@ -12,6 +12,10 @@
 
 namespace mvdb::bench {
 
+// Item i of the generated catalogues: titles "Title <i>", one location and
+// key name each, two in three of host "benchhost", updateTime i.
+MediaInfo BenchMediaItem(int32_t i);
+
 class BenchDatabase {
 public:
     BenchDatabase();

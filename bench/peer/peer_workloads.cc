@@ -1,0 +1,242 @@
+// The workloads of the comparison, each run by mvdb, by SQLite and, where
+// the machine sets a limit, by the plainest code that does the same work.
+// Names are "<workload>/<side>"; peer_main.cc tables them.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "bench/peer/peer_world.h"
+#include "support/temp_folder.h"
+
+namespace mvdb::peer {
+namespace {
+
+// Spreads lookups over the whole catalogue, always on items of the bench
+// host (every index not divisible by 3).
+int32_t NextItem(int32_t* cursor) {
+    *cursor = (*cursor + 7919) % kItems;
+    return *cursor % 3 == 0 ? *cursor + 1 : *cursor;
+}
+
+void SearchMediaMvdb(benchmark::State& state) {
+    MVDB_HANDLE h = World::Get().Handle();
+    int32_t cursor = 0;
+    for (auto _ : state) {
+        const int32_t i = NextItem(&cursor);
+        const MediaInfo& info = World::Get().elements()[static_cast<size_t>(i)].info;
+        if (SearchMedia(h, info.location, "no such key") != i) state.SkipWithError("wrong answer");
+    }
+}
+
+void SearchMediaSqlite(benchmark::State& state) {
+    Statement query(
+        World::Get().Sqlite(),
+        "SELECT idx FROM media WHERE (location = ?1 COLLATE NOCASE OR keyName = ?2 COLLATE NOCASE)"
+        " AND host = 'benchhost' COLLATE NOCASE AND (flags & 4) = 0 ORDER BY idx LIMIT 1");
+    int32_t cursor = 0;
+    for (auto _ : state) {
+        const int32_t i = NextItem(&cursor);
+        const MediaInfo& info = World::Get().elements()[static_cast<size_t>(i)].info;
+        sqlite3_bind_text(query.get(), 1, info.location, -1, SQLITE_STATIC);
+        sqlite3_bind_text(query.get(), 2, "no such key", -1, SQLITE_STATIC);
+        if (sqlite3_step(query.get()) != SQLITE_ROW || sqlite3_column_int(query.get(), 0) != i) {
+            state.SkipWithError("wrong answer");
+        }
+        sqlite3_reset(query.get());
+    }
+}
+
+void LoginUserMvdb(benchmark::State& state) {
+    MVDB_HANDLE h = World::Get().Handle();
+    int32_t n = 0;
+    for (auto _ : state) {
+        n = (n + 7919) % kUsers;
+        const std::string name = UserName(n);
+        if (LoginUser(h, name.c_str(), UserPassword(n).c_str()) != 3) state.SkipWithError("login refused");
+    }
+}
+
+void LoginUserSqlite(benchmark::State& state) {
+    Statement query(World::Get().Sqlite(),
+                    "SELECT password, level FROM users WHERE name = ?1 COLLATE NOCASE AND deleted = 0"
+                    " ORDER BY idx LIMIT 1");
+    int32_t n = 0;
+    for (auto _ : state) {
+        n = (n + 7919) % kUsers;
+        const std::string name = "global\\" + UserName(n);
+        const std::string password = UserPassword(n);
+        sqlite3_bind_text(query.get(), 1, name.c_str(), -1, SQLITE_STATIC);
+        int level = 1;
+        if (sqlite3_step(query.get()) == SQLITE_ROW &&
+            std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(query.get(), 0)),
+                        password.c_str()) == 0) {
+            level = sqlite3_column_int(query.get(), 1);
+        }
+        if (level != 3) state.SkipWithError("login refused");
+        sqlite3_reset(query.get());
+    }
+}
+
+// "e 99" occurs in the titles "Title 99", "Title 99<n>"...: 1,111 items.
+constexpr char kTitlePattern[] = "e 99";
+constexpr int32_t kTitleMatches = 1111;
+
+void FindMediaMvdb(benchmark::State& state) {
+    MVDB_HANDLE h = World::Get().Handle();
+    FindCriteria text{};
+    text.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
+    text.criteriaKind = MVDB_CRITERIA_TEXT;
+    text.criteriaTarget = MVDB_TARGET_TITLE;
+    text.combineRule = MVDB_COMBINE_REQUIRED;
+    text.matchMode = MVDB_MATCH_IGNORE_CASE;
+    std::memcpy(text.pattern, kTitlePattern, sizeof kTitlePattern);
+    for (auto _ : state) {
+        if (FindMedia(h, 0, &text, 0) != kTitleMatches) state.SkipWithError("wrong answer");
+    }
+}
+
+void FindMediaSqlite(benchmark::State& state) {
+    Statement query(World::Get().Sqlite(),
+                    "SELECT element FROM media WHERE title LIKE '%e 99%' ORDER BY idx");
+    std::vector<MediaElement> found;
+    for (auto _ : state) {
+        found.clear();
+        while (sqlite3_step(query.get()) == SQLITE_ROW) {
+            found.emplace_back();
+            std::memcpy(&found.back(), sqlite3_column_blob(query.get(), 0), sizeof(MediaElement));
+        }
+        sqlite3_reset(query.get());
+        if (found.size() != kTitleMatches) state.SkipWithError("wrong answer");
+    }
+}
+
+void FindMediaLimit(benchmark::State& state) {
+    const std::vector<MediaElement>& elements = World::Get().elements();
+    for (auto _ : state) {
+        int32_t found = 0;
+        for (const MediaElement& e : elements) found += std::strstr(e.info.title, kTitlePattern) != nullptr;
+        if (found != kTitleMatches) state.SkipWithError("wrong answer");
+    }
+}
+
+constexpr int32_t kChanged = 45000;
+
+void CheckChangedMvdb(benchmark::State& state) {
+    MVDB_HANDLE h = World::Get().Handle();
+    for (auto _ : state) {
+        if (CheckChangedData(h, kChangedSince, 1) != kChanged) state.SkipWithError("wrong answer");
+    }
+}
+
+void CheckChangedSqlite(benchmark::State& state) {
+    Statement query(World::Get().Sqlite(),
+                    "SELECT element FROM media WHERE updateTime >= ?1 AND (flags & 4) = 0"
+                    " AND host = 'benchhost' COLLATE NOCASE ORDER BY idx");
+    std::vector<MediaElement> found;
+    for (auto _ : state) {
+        found.clear();
+        sqlite3_bind_int(query.get(), 1, kChangedSince);
+        while (sqlite3_step(query.get()) == SQLITE_ROW) {
+            found.emplace_back();
+            std::memcpy(&found.back(), sqlite3_column_blob(query.get(), 0), sizeof(MediaElement));
+        }
+        sqlite3_reset(query.get());
+        if (found.size() != kChanged) state.SkipWithError("wrong answer");
+    }
+}
+
+// Copying exactly the selected elements, nothing else.
+void CheckChangedLimit(benchmark::State& state) {
+    const std::vector<MediaElement>& elements = World::Get().elements();
+    std::vector<int32_t> selected;
+    for (int32_t i = kChangedSince; i < kItems; ++i) {
+        if (i % 3 != 0) selected.push_back(i);
+    }
+    std::unique_ptr<MediaElement[]> found(new MediaElement[selected.size()]);
+    for (auto _ : state) {
+        MediaElement* out = found.get();
+        for (int32_t i : selected)
+            std::memcpy(out++, &elements[static_cast<size_t>(i)], sizeof(MediaElement));
+        benchmark::DoNotOptimize(found.get());
+        benchmark::ClobberMemory();
+    }
+}
+
+void OpenMvdb(benchmark::State& state) {
+    World::Get().CloseHandle();
+    for (auto _ : state) {
+        MVDB_HANDLE h = OpenMVDB();
+        if (h == MVDB_INVALID_HANDLE) {
+            state.SkipWithError("OpenMVDB failed");
+            break;
+        }
+        if (GetMediaCount(h) != kItems) state.SkipWithError("wrong count");
+        CloseMVDB(h);
+    }
+}
+
+// read() of the three files into memory of their size.
+void OpenLimit(benchmark::State& state) {
+    for (auto _ : state) {
+        for (const std::string& path : World::Get().databaseFiles()) {
+            std::ifstream in(path, std::ios::binary | std::ios::ate);
+            const auto size = static_cast<size_t>(in.tellg());
+            std::unique_ptr<char[]> buffer(new char[size]);
+            in.seekg(0);
+            in.read(buffer.get(), static_cast<std::streamsize>(size));
+            benchmark::DoNotOptimize(buffer.get());
+        }
+    }
+}
+
+// Adds, one exported call each, into the open 100,000-item catalogue;
+// reported per add.
+void AddMvdb(benchmark::State& state) {
+    MVDB_HANDLE h = World::Get().Handle();
+    MediaInfo info{};
+    for (auto _ : state) {
+        info = bench::BenchMediaItem(kItems);
+        if (AddMediaInfo(h, &info) < 0) state.SkipWithError("add failed");
+    }
+}
+
+// 100,000 inserts into a fresh database in one transaction.
+void AddSqlite(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        test::TempFolder folder;
+        sqlite3* db = OpenPeerDatabase(folder / "add.sqlite");
+        state.ResumeTiming();
+        InsertItems(db, kItems);
+        sqlite3_close(db);
+    }
+}
+
+}  // namespace
+
+void PrepareWorld() { World::Get(); }
+
+void RegisterWorkloads() {
+    using benchmark::kMicrosecond;
+    using benchmark::kMillisecond;
+    benchmark::RegisterBenchmark("SearchMedia/mvdb", SearchMediaMvdb)->Unit(kMicrosecond);
+    benchmark::RegisterBenchmark("SearchMedia/sqlite", SearchMediaSqlite)->Unit(kMicrosecond);
+    benchmark::RegisterBenchmark("LoginUser/mvdb", LoginUserMvdb)->Unit(kMicrosecond);
+    benchmark::RegisterBenchmark("LoginUser/sqlite", LoginUserSqlite)->Unit(kMicrosecond);
+    benchmark::RegisterBenchmark("FindMedia/mvdb", FindMediaMvdb)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("FindMedia/sqlite", FindMediaSqlite)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("FindMedia/limit", FindMediaLimit)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("CheckChangedData/mvdb", CheckChangedMvdb)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("CheckChangedData/sqlite", CheckChangedSqlite)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("CheckChangedData/limit", CheckChangedLimit)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("OpenMVDB/mvdb", OpenMvdb)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("OpenMVDB/limit", OpenLimit)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("Add/mvdb", AddMvdb)->Unit(kMicrosecond)->Iterations(300);
+    benchmark::RegisterBenchmark("Add/sqlite", AddSqlite)->Unit(kMillisecond)->Iterations(2);
+}
+
+}  // namespace mvdb::peer
