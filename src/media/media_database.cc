@@ -49,7 +49,8 @@ bool IsInfoFileName(const std::string& name) {
 }
 
 MediaDatabase::MediaDatabase(SharedAccount& account, const platform::CodePage& codePage)
-    : Store(account, kMediaFile, kMediaPolicy), codePage_(codePage) {
+    : Store(account, kMediaFile, kMediaPolicy), codePage_(codePage), nameIndex_(codePage) {
+    records_.SetObserver(&nameIndex_);
     hostName_ = ReadStoreHostName();
     MediaLocations locations;
     locations.filePath = path_;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "media/media_element.h"
+#include "media/media_name_index.h"
 #include "platform/platform.h"
 #include "storage/store.h"
 
@@ -37,6 +38,15 @@ public:
 
     // Queries and result slots (media_queries.cc).
     int32_t Search(const char* location, const char* keyName, int32_t start) const;
+    // The same answer found by reading every element from `start` on: the
+    // reference that the indexed search must always agree with.
+    int32_t SearchByScan(const char* location, const char* keyName, int32_t start) const;
+    // The last live item whose key name equals `keyName`, or -1; by the
+    // index, and by a scan of every element.
+    int32_t LastLiveWithKey(const char* keyName) const;
+    int32_t LastLiveWithKeyByScan(const char* keyName) const;
+    // Bytes held by the name indexes.
+    size_t NameIndexBytes() const { return nameIndex_.MemoryBytes(); }
     int32_t CollectChanged(int32_t since, int32_t slot);
     int32_t CollectCategorized(int32_t categoryId, int32_t slot);
     int32_t CollectNormal(int32_t slot);
@@ -72,7 +82,12 @@ private:
     // Lowers the first index at which an add looks for a deleted slot.
     void NoteDeletedSlot(int32_t index);
 
+    // True when a live item of this host matches by location or key name.
+    bool SearchMatches(const MediaInfo& info, const char* location, const char* keyName) const;
+    bool LiveWithKey(const MediaInfo& info, const char* keyName) const;
+
     const platform::CodePage& codePage_;
+    MediaNameIndex nameIndex_;
     // No slot below this index is deleted, so adds need not look there.
     // Guarded by the store lock.
     int32_t noDeletedBelow_ = 0;

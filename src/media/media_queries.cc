@@ -1,5 +1,9 @@
 // Reading the media catalogue: searches by location or key name, and the
 // result slots that gather copies of this host's items.
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
 #include "media/media_database.h"
 #include "storage/fixed_string.h"
 
@@ -10,32 +14,82 @@ bool MediaDatabase::IsOwnHost(const MediaInfo& info) const {
     return codePage_.CompareNoCase(host.c_str(), hostName_.c_str()) == 0;
 }
 
+bool MediaDatabase::SearchMatches(const MediaInfo& info, const char* location, const char* keyName) const {
+    if (IsDeleted(info)) return false;
+    bool matches = false;
+    if (location != nullptr) {
+        const TerminatedField stored(info.location);
+        matches = codePage_.CompareNoCase(stored.c_str(), location) == 0;
+    }
+    if (!matches && keyName != nullptr) {
+        const TerminatedField stored(info.keyName);
+        matches = codePage_.CompareNoCase(stored.c_str(), keyName) == 0;
+    }
+    // The host last: it is compared only for an item that matches by name.
+    return matches && IsOwnHost(info);
+}
+
 int32_t MediaDatabase::Search(const char* location, const char* keyName, int32_t start) const {
     // A missing argument matches nothing.
     if (location == nullptr && keyName == nullptr) return MVDB_ERR_NOT_FOUND;
+    const NameIndex& byLocation = nameIndex_.location();
+    const NameIndex& byKey = nameIndex_.keyName();
+    const uint32_t locationHash = location ? byLocation.Hash(location, std::strlen(location)) : 0;
+    const uint32_t keyHash = keyName ? byKey.Hash(keyName, std::strlen(keyName)) : 0;
+    // The candidates of both names in position order; the first that the
+    // scan's own test accepts is the scan's answer.
+    for (int32_t cursor = start < 0 ? 0 : start;;) {
+        const int32_t a = location ? byLocation.NextCandidate(locationHash, cursor) : -1;
+        const int32_t b = keyName ? byKey.NextCandidate(keyHash, cursor) : -1;
+        if (a < 0 && b < 0) return MVDB_ERR_NOT_FOUND;
+        const int32_t candidate = a < 0 ? b : (b < 0 ? a : std::min(a, b));
+        int32_t found = MVDB_ERR_NOT_FOUND;
+        const bool matched = records_.Test(candidate, [&](const MediaElement& e) {
+            found = e.info.recordIndex;
+            return SearchMatches(e.info, location, keyName);
+        });
+        if (matched) return found;
+        cursor = candidate + 1;
+    }
+}
+
+int32_t MediaDatabase::SearchByScan(const char* location, const char* keyName, int32_t start) const {
+    if (location == nullptr && keyName == nullptr) return MVDB_ERR_NOT_FOUND;
     int32_t found = MVDB_ERR_NOT_FOUND;
-    // The cheap tests first: the host is compared only for an item that
-    // matches by location or key name.
-    const int32_t first = records_.FindFirst(
+    records_.FindFirst(
         [&](const MediaElement& e) {
-            if (IsDeleted(e.info)) return false;
-            bool matches = false;
-            if (location != nullptr) {
-                const TerminatedField stored(e.info.location);
-                matches = codePage_.CompareNoCase(stored.c_str(), location) == 0;
-            }
-            if (!matches && keyName != nullptr) {
-                const TerminatedField stored(e.info.keyName);
-                matches = codePage_.CompareNoCase(stored.c_str(), keyName) == 0;
-            }
-            return matches && IsOwnHost(e.info);
+            if (!SearchMatches(e.info, location, keyName)) return false;
+            found = e.info.recordIndex;
+            return true;
         },
         start);
-    if (first >= 0) {
-        MediaElement element;
-        if (records_.Get(first, &element)) found = element.info.recordIndex;
-    }
     return found;
+}
+
+bool MediaDatabase::LiveWithKey(const MediaInfo& info, const char* keyName) const {
+    if (IsDeleted(info)) return false;
+    const TerminatedField stored(info.keyName);
+    return codePage_.CompareNoCase(stored.c_str(), keyName) == 0;
+}
+
+int32_t MediaDatabase::LastLiveWithKey(const char* keyName) const {
+    const NameIndex& byKey = nameIndex_.keyName();
+    const uint32_t hash = byKey.Hash(keyName, std::strlen(keyName));
+    for (int32_t candidate = byKey.PreviousCandidate(hash, INT32_MAX); candidate >= 0;
+         candidate = byKey.PreviousCandidate(hash, candidate - 1)) {
+        if (records_.Test(candidate, [&](const MediaElement& e) { return LiveWithKey(e.info, keyName); })) {
+            return candidate;
+        }
+    }
+    return -1;
+}
+
+int32_t MediaDatabase::LastLiveWithKeyByScan(const char* keyName) const {
+    int32_t last = -1;
+    records_.ForEach([&](int32_t i, const MediaElement& e) {
+        if (LiveWithKey(e.info, keyName)) last = i;
+    });
+    return last;
 }
 
 template <typename Select>

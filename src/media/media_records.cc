@@ -106,11 +106,7 @@ int32_t MediaDatabase::ModifyRecord(MediaInfo* info) {
         } else {
             // By key name: the last live match wins.
             const TerminatedField key(info->keyName);
-            records_.ForEach([&](int32_t i, const MediaElement& e) {
-                if (IsDeleted(e.info)) return;
-                const TerminatedField stored(e.info.keyName);
-                if (codePage_.CompareNoCase(stored.c_str(), key.c_str()) == 0) target = i;
-            });
+            target = LastLiveWithKey(key.c_str());
             if (target < 0) return MVDB_ERR_NOT_FOUND;
             info->recordIndex = target;
         }

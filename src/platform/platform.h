@@ -200,6 +200,12 @@ public:
     // The single-byte form of a double-byte character (lead << 8 | trail),
     // or the character unchanged when it has none.
     virtual unsigned int ToSingleByte(unsigned int c) const = 0;
+    // The key under which CompareNoCase weighs a character (a byte, or
+    // lead << 8 | trail): two characters that it finds equal have the same
+    // key. Where the code page's folding is known exactly, different keys
+    // also mean different characters; elsewhere the key may be coarser
+    // (several characters share it), never finer. Name indexes rest on it.
+    virtual unsigned int CaselessKey(unsigned int c) const = 0;
 };
 
 // The code page in force now: the configured one on POSIX, the run-time

@@ -17,9 +17,25 @@
 
 namespace mvdb {
 
+// Told of every change of a record array, under the array's inner lock, so
+// that what it derives from the records (the name indexes) stays current.
+// It must take no lock but its own.
+template <typename Record>
+class RecordObserver {
+public:
+    virtual ~RecordObserver() = default;
+    // Record `index` was stored, changed or appended.
+    virtual void Changed(int32_t index, const Record& record) = 0;
+    // The array now holds exactly these records.
+    virtual void Reset(const Record* records, size_t count) = 0;
+};
+
 template <typename Record>
 class RecordArray {
 public:
+    // Set once, before the array is filled.
+    void SetObserver(RecordObserver<Record>* observer) { observer_ = observer; }
+
     int32_t Size() const {
         platform::CriticalSectionGuard guard(lock_);
         return static_cast<int32_t>(records_.size());
@@ -40,7 +56,17 @@ public:
         if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
         RememberRecord(index);
         records_[static_cast<size_t>(index)] = record;
+        if (observer_) observer_->Changed(index, record);
         return true;
+    }
+
+    // pred(const Record&) on record `index` under the inner lock, without a
+    // copy; false when the record does not exist.
+    template <typename Pred>
+    bool Test(int32_t index, Pred&& pred) const {
+        platform::CriticalSectionGuard guard(lock_);
+        if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
+        return pred(records_[static_cast<size_t>(index)]);
     }
 
     // Changes record `index` in place with fn(Record&); false when absent.
@@ -50,6 +76,7 @@ public:
         if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
         RememberRecord(index);
         fn(records_[static_cast<size_t>(index)]);
+        if (observer_) observer_->Changed(index, records_[static_cast<size_t>(index)]);
         return true;
     }
 
@@ -58,7 +85,9 @@ public:
         platform::CriticalSectionGuard guard(lock_);
         RememberSize();
         records_.push_back(record);
-        return static_cast<int32_t>(records_.size() - 1);
+        const auto index = static_cast<int32_t>(records_.size() - 1);
+        if (observer_) observer_->Changed(index, records_.back());
+        return index;
     }
 
     // Appends up to n records whose bytes fill(dest, n) writes straight into
@@ -71,6 +100,7 @@ public:
         records_.resize(old + n);
         const size_t filled = fill(reinterpret_cast<uint8_t*>(records_.data() + old), n);
         records_.resize(old + filled);
+        if (observer_) observer_->Reset(records_.data(), records_.size());
         return filled;
     }
 
@@ -82,11 +112,13 @@ public:
             RememberUndo([this, former] {
                 platform::CriticalSectionGuard undoGuard(lock_);
                 records_ = std::move(*former);
+                if (observer_) observer_->Reset(records_.data(), records_.size());
             });
             records_ = Storage();
         }
         records_.assign(records.begin(), records.end());
         records_.shrink_to_fit();
+        if (observer_) observer_->Reset(records_.data(), records_.size());
     }
 
     void Clear() { Replace({}); }
@@ -141,7 +173,9 @@ private:
         const Record former = records_[static_cast<size_t>(index)];
         RememberUndo([this, index, former] {
             platform::CriticalSectionGuard guard(lock_);
-            if (static_cast<size_t>(index) < records_.size()) records_[static_cast<size_t>(index)] = former;
+            if (static_cast<size_t>(index) >= records_.size()) return;
+            records_[static_cast<size_t>(index)] = former;
+            if (observer_) observer_->Changed(index, former);
         });
     }
     void RememberSize() {
@@ -149,12 +183,15 @@ private:
         const size_t former = records_.size();
         RememberUndo([this, former] {
             platform::CriticalSectionGuard guard(lock_);
-            if (records_.size() > former) records_.resize(former);
+            if (records_.size() <= former) return;
+            records_.resize(former);
+            if (observer_) observer_->Reset(records_.data(), records_.size());
         });
     }
 
     mutable platform::CriticalSection lock_;
     Storage records_;
+    RecordObserver<Record>* observer_ = nullptr;
 };
 
 }  // namespace mvdb

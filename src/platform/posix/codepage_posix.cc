@@ -71,6 +71,8 @@ public:
     }
 
     unsigned int ToSingleByte(unsigned int c) const override { return cp932::ToSingleByte(c); }
+
+    unsigned int CaselessKey(unsigned int c) const override { return cp932::CaselessKey(c); }
 };
 
 class WesternCodePage final : public CodePage {
@@ -96,6 +98,10 @@ public:
     }
 
     unsigned int ToSingleByte(unsigned int c) const override { return c; }
+
+    unsigned int CaselessKey(unsigned int c) const override {
+        return static_cast<unsigned int>(static_cast<unsigned char>(Fold(static_cast<char>(c))));
+    }
 
 private:
     static int Fold(char ch) {

@@ -9,6 +9,7 @@
 #include <mbstring.h>
 #include <windows.h>
 
+#include "platform/cp932_tables.h"
 #include "platform/platform.h"
 
 namespace mvdb::platform {
@@ -26,6 +27,16 @@ public:
         return reinterpret_cast<const char*>(_mbschr(Bytes(s), c));
     }
     unsigned int ToSingleByte(unsigned int c) const override { return _mbctombb(c); }
+    // Code page 932 folds as its tables (checked against the run-time
+    // library) say. Elsewhere only the ASCII letters are known to fold: every
+    // other byte shares one key, and a double-byte character keeps only its
+    // lead byte, so that an unknown folding can only merge keys.
+    unsigned int CaselessKey(unsigned int c) const override {
+        if (_getmbcp() == cp932::kNumber) return cp932::CaselessKey(c);
+        if (c >= 'A' && c <= 'Z') return c + ('a' - 'A');
+        if (c < 0x80) return c;
+        return c > 0xFF ? (c & 0xFF00) : 0x80;
+    }
 };
 
 }  // namespace

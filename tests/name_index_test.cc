@@ -1,0 +1,223 @@
+// The name indexes answer every lookup exactly as a scan of the records
+// does: the same first match, the same continuation, deleted records and
+// other hosts treated alike, and names equal under the code page's caseless
+// comparison found whatever their case or encoding.
+#include "storage/name_index.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "frame/database_handle.h"
+#include "media/media_element.h"
+#include "mvdb.h"
+#include "platform/platform.h"
+#include "support/container_bytes.h"
+#include "support/test_database.h"
+
+namespace mvdb::test {
+namespace {
+
+// Names that the caseless comparisons of 1252 and 932 find equal, nearly
+// equal or different: case variants, full-width letters (932), characters
+// that 932 encodes twice, accented letters (1252), a lead byte at the end.
+const std::vector<std::string>& NamePool() {
+    static const std::vector<std::string> pool = {
+        "",
+        "alpha",
+        "Alpha",
+        "ALPHA",
+        "alpha ",
+        "beta",
+        "BETA",
+        "\\\\store\\Media\\clip.mpg",
+        "\\\\STORE\\media\\CLIP.MPG",
+        "\x82\x60\x82\x61",  // full-width A B
+        "\x82\x81\x82\x82",  // full-width a b
+        "\x87\x54",          // roman numeral one, NEC row
+        "\xFA\x4A",          // the same numeral, IBM row
+        "\x83\x41\x83\x43",  // katakana
+        "\xE9t\xE9",         // accented in 1252
+        "\xC9T\xC9",
+        "x\x82",  // a lead byte before the end
+        "X\x82",
+        "\x82\x60"
+        "a",
+    };
+    return pool;
+}
+
+TEST(NameIndexHash, NamesTheComparisonFindsEqualHashAlike) {
+    const auto codePage = platform::CurrentCodePage();
+    NameIndex index(*codePage);
+    const auto& pool = NamePool();
+    int equalPairs = 0;
+    for (const std::string& a : pool) {
+        for (const std::string& b : pool) {
+            if (codePage->CompareNoCase(a.c_str(), b.c_str()) != 0) continue;
+            ++equalPairs;
+            EXPECT_EQ(index.Hash(a.data(), a.size()), index.Hash(b.data(), b.size()))
+                << "'" << a << "' and '" << b << "' compare equal";
+        }
+    }
+    EXPECT_GT(equalPairs, static_cast<int>(pool.size()));  // case variants exist
+    // A field without a NUL hashes as the text it holds.
+    const char field[5] = {'A', 'l', 'p', 'h', 'a'};
+    EXPECT_EQ(index.Hash(field, sizeof field), index.Hash("ALPHA", 5));
+    EXPECT_EQ(index.Hash("alpha\0zzz", 9), index.Hash("alpha", 5));
+}
+
+TEST(NameIndexCandidates, ComeInPositionOrderFromAnyStartAndFollowChanges) {
+    const auto codePage = platform::CurrentCodePage();
+    NameIndex index(*codePage);
+    const uint32_t a = index.Hash("a", 1);
+    const uint32_t b = index.Hash("b", 1);
+    index.Assign({a, b, a, a});
+    EXPECT_EQ(index.NextCandidate(a, 0), 0);
+    EXPECT_EQ(index.NextCandidate(a, 1), 2);
+    EXPECT_EQ(index.NextCandidate(a, -5), 0);
+    EXPECT_EQ(index.NextCandidate(a, 4), -1);
+    EXPECT_EQ(index.PreviousCandidate(a, 100), 3);
+    EXPECT_EQ(index.PreviousCandidate(a, 1), 0);
+    EXPECT_EQ(index.PreviousCandidate(b, 0), -1);
+    index.Put(2, b);  // renamed
+    index.Put(4, a);  // appended
+    EXPECT_EQ(index.NextCandidate(a, 1), 3);
+    EXPECT_EQ(index.NextCandidate(b, 1), 1);
+    EXPECT_EQ(index.NextCandidate(b, 2), 2);
+    EXPECT_EQ(index.PreviousCandidate(a, 100), 4);
+    index.Assign({});
+    EXPECT_EQ(index.NextCandidate(a, 0), -1);
+}
+
+// A database whose media file cannot be created: the catalogue lives in
+// memory only, so thousands of changes cost no disk writes.
+class MediaIndexTest : public DatabaseTest {
+protected:
+    void OpenInMemory() {
+        // A file where the folder of the media file would have to be.
+        WriteFileBytes(folder_ / "blocked", "x");
+        UseFolder({{"DBMEDIA", (std::filesystem::path(folder_ / "blocked") / "MVDBMF.db").string()}});
+        db_ = std::make_unique<OpenDatabase>();
+        ASSERT_TRUE(db_->ok());
+    }
+    MediaDatabase& media() { return static_cast<DatabaseHandle*>(db_->get())->media(); }
+
+    std::unique_ptr<OpenDatabase> db_;
+};
+
+std::string Pick(std::mt19937& rng, const std::vector<std::string>& from) {
+    return from[std::uniform_int_distribution<size_t>(0, from.size() - 1)(rng)];
+}
+
+MediaInfo RandomItem(std::mt19937& rng) {
+    static const std::vector<std::string> hosts = {"mediaserver", "MediaServer", "otherhost", ""};
+    MediaInfo info{};
+    const std::string location = Pick(rng, NamePool());
+    const std::string key = Pick(rng, NamePool());
+    const std::string host = Pick(rng, hosts);
+    std::snprintf(info.location, sizeof info.location, "%s", location.c_str());
+    std::snprintf(info.keyName, sizeof info.keyName, "%s", key.c_str());
+    std::snprintf(info.hostName, sizeof info.hostName, "%s", host.c_str());
+    std::snprintf(info.title, sizeof info.title, "item");
+    info.recordIndex = -1;
+    info.categoryId = 0;
+    // Now and then a live input, whose location the store builds itself.
+    if (rng() % 16 == 0) info.mediaType = MVDB_MEDIA_KIND_LIVE;
+    return info;
+}
+
+TEST_F(MediaIndexTest, EveryIndexedAnswerIsTheScansThroughThousandsOfMixedChanges) {
+    OpenInMemory();
+    MVDB_HANDLE h = db_->get();
+    std::mt19937 rng(20261210);
+    const auto& pool = NamePool();
+    int searches = 0;
+    int found = 0;
+    for (int step = 0; step < 4000; ++step) {
+        const int32_t count = GetMediaCount(h);
+        const int op = static_cast<int>(rng() % 100);
+        if (op < 35) {
+            MediaInfo info = RandomItem(rng);
+            ASSERT_GE(AddMediaInfo(h, &info), 0);
+        } else if (op < 50 && count > 0) {
+            DelMediaInfo(h, static_cast<int32_t>(rng() % static_cast<uint32_t>(count)));
+        } else if (op < 65 && count > 0) {
+            MediaInfo info = RandomItem(rng);
+            if (rng() % 8 == 0) info.mediaFlags = MVDB_MEDIA_DELETED;  // a replace may mark it deleted
+            ReplaceMediaInfo(h, static_cast<int32_t>(rng() % static_cast<uint32_t>(count)), &info);
+        } else if (op < 75) {
+            // By key name: the store's index lookup against the scan.
+            const std::string key = Pick(rng, pool);
+            ASSERT_EQ(media().LastLiveWithKey(key.c_str()), media().LastLiveWithKeyByScan(key.c_str()))
+                << "key '" << key << "' at step " << step;
+            MediaInfo info{};
+            info.recordIndex = -1;
+            info.categoryId = -1;
+            std::snprintf(info.keyName, sizeof info.keyName, "%s", key.c_str());
+            ModifyMediaInfo(h, &info);
+        } else if (op == 75 && rng() % 8 == 0) {
+            ASSERT_EQ(ClearMediaInfo(h), 0);
+        } else if (op == 76 && rng() % 8 == 0) {
+            ASSERT_EQ(InitializeDB(h), 0);
+        }
+        // After every step, searches from several starts, nulls included.
+        for (int q = 0; q < 3; ++q) {
+            const std::string location = Pick(rng, pool);
+            const std::string key = Pick(rng, pool);
+            const char* l = rng() % 10 == 0 ? nullptr : location.c_str();
+            const char* k = rng() % 10 == 0 ? nullptr : key.c_str();
+            const int32_t n = GetMediaCount(h);
+            const int32_t start = static_cast<int32_t>(rng() % static_cast<uint32_t>(n + 4)) - 2;
+            const int32_t expected = media().SearchByScan(l, k, 0);
+            ASSERT_EQ(SearchMedia(h, l, k), expected) << "step " << step;
+            ASSERT_EQ(media().Search(l, k, start), media().SearchByScan(l, k, start))
+                << "step " << step << " start " << start;
+            ++searches;
+            found += expected >= 0;
+        }
+    }
+    // The run reached both outcomes often.
+    EXPECT_GT(found, searches / 10);
+    EXPECT_LT(found, searches - searches / 10);
+}
+
+// Loading fills the indexes from the file; their memory stays within a
+// tenth of the element array's.
+TEST_F(MediaIndexTest, LoadedCatalogueAnswersAsTheScanWithinTheMemoryBudget) {
+    std::mt19937 rng(7);
+    constexpr int32_t kItems = 3000;
+    std::string records;
+    for (int32_t i = 0; i < kItems; ++i) {
+        MediaElement element{};
+        element.info = RandomItem(rng);
+        element.info.recordSize = sizeof(MediaInfo);
+        element.info.recordIndex = i;
+        element.info.mediaType = 0;
+        if (rng() % 10 == 0) element.info.mediaFlags = MVDB_MEDIA_DELETED;
+        records.append(reinterpret_cast<const char*>(&element), sizeof element);
+    }
+    WriteFileBytes(mediaFile(), ContainerBytes(DBAccount{}, kItems, records));
+    OpenDatabase db;
+    ASSERT_TRUE(db.ok());
+    MediaDatabase& store = static_cast<DatabaseHandle*>(db.get())->media();
+    ASSERT_EQ(store.RecordCount(), kItems);
+    for (const std::string& location : NamePool()) {
+        for (const std::string& key : NamePool()) {
+            for (int32_t start : {0, 1, kItems / 2, kItems - 1}) {
+                ASSERT_EQ(store.Search(location.c_str(), key.c_str(), start),
+                          store.SearchByScan(location.c_str(), key.c_str(), start));
+            }
+        }
+        EXPECT_EQ(store.LastLiveWithKey(location.c_str()), store.LastLiveWithKeyByScan(location.c_str()));
+    }
+    EXPECT_LE(store.NameIndexBytes(), static_cast<size_t>(kItems) * sizeof(MediaElement) / 10);
+}
+
+}  // namespace
+}  // namespace mvdb::test
