@@ -221,3 +221,82 @@ TEST_F(MediaIndexTest, LoadedCatalogueAnswersAsTheScanWithinTheMemoryBudget) {
 
 }  // namespace
 }  // namespace mvdb::test
+
+namespace mvdb::test {
+namespace {
+
+class ClientIndexTest : public DatabaseTest {
+protected:
+    void OpenInMemory() {
+        WriteFileBytes(folder_ / "blocked", "x");
+        UseFolder({{"DBHOST", (std::filesystem::path(folder_ / "blocked") / "MVDBCLT.db").string()}});
+        db_ = std::make_unique<OpenDatabase>();
+        ASSERT_TRUE(db_->ok());
+    }
+    ClientDatabase& clients() { return static_cast<DatabaseHandle*>(db_->get())->clients(); }
+
+    std::unique_ptr<OpenDatabase> db_;
+};
+
+// Every lookup by name among clients and users agrees with the scan while
+// clients and users are added, replaced, deleted, revived and logged in.
+TEST_F(ClientIndexTest, EveryIndexedAnswerIsTheScansThroughThousandsOfMixedChanges) {
+    OpenInMemory();
+    MVDB_HANDLE h = db_->get();
+    std::mt19937 rng(1210);
+    const auto& pool = NamePool();
+    auto clientName = [&] { return Pick(rng, pool); };
+    int hits = 0;
+    int lookups = 0;
+    for (int step = 0; step < 4000; ++step) {
+        const int32_t count = GetClientCount(h);
+        const int op = static_cast<int>(rng() % 100);
+        ClientInfo client{};
+        std::snprintf(client.clientName, sizeof client.clientName, "%s", clientName().c_str());
+        DBAccount user{};
+        std::snprintf(user.userName, sizeof user.userName, "%s", Pick(rng, pool).c_str());
+        const int32_t index = count > 0 ? static_cast<int32_t>(rng() % static_cast<uint32_t>(count)) : 0;
+        if (op < 20) {
+            AddClientInfo(h, &client);
+        } else if (op < 30) {
+            LoginClient(h, &client);
+        } else if (op < 40) {
+            if (rng() % 4 == 0) client.clientFlags = MVDB_CLIENT_DELETED;
+            ReplaceClientInfo(h, index, &client);
+        } else if (op < 50) {
+            DelClientInfo(h, index);
+        } else if (op < 65) {
+            AddUser(h, &user);
+        } else if (op < 75) {
+            DelUser(h, index);
+        } else if (op < 82) {
+            ModifyUser(h, index, &user);
+        } else if (op == 82 && rng() % 16 == 0) {
+            InitializeDB(h);
+        }
+        for (int q = 0; q < 3; ++q) {
+            const std::string name = Pick(rng, pool);
+            const std::string userRecord = "global\\" + name;
+            ++lookups;
+            const int32_t byScan = clients().FindByNameByScan(name.c_str());
+            hits += byScan >= 0;
+            ASSERT_EQ(clients().FindByName(name.c_str()), byScan) << "step " << step;
+            ASSERT_EQ(clients().FindLiveUser(userRecord.c_str()),
+                      clients().FindLiveUserByScan(userRecord.c_str()));
+            for (const bool users : {false, true}) {
+                const std::string& wanted = users ? userRecord : name;
+                const auto indexed = clients().FindNamesakes(wanted.c_str(), users);
+                const auto scanned = clients().FindNamesakesByScan(wanted.c_str(), users);
+                ASSERT_EQ(indexed.live, scanned.live) << "step " << step;
+                ASSERT_EQ(indexed.deleted, scanned.deleted) << "step " << step;
+            }
+        }
+    }
+    EXPECT_GT(hits, lookups / 10);
+    // 12 bytes a record at most, against 212 bytes a record.
+    EXPECT_LE(clients().NameIndexBytes(),
+              static_cast<size_t>(GetClientCount(h)) * sizeof(ClientInfo) / 10 + 64);
+}
+
+}  // namespace
+}  // namespace mvdb::test

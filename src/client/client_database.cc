@@ -20,7 +20,8 @@ bool ClientAccountIsSound(const DBAccount& block) {
 }  // namespace
 
 ClientDatabase::ClientDatabase(SharedAccount& account, const platform::CodePage& codePage)
-    : Store(account, kClientFile, kClientPolicy), codePage_(codePage) {
+    : Store(account, kClientFile, kClientPolicy), codePage_(codePage), nameIndex_(codePage) {
+    records_.SetObserver(&nameIndex_);
     ResolveCataloguePath("DBHOST", &path_);
     ClaimWriterAndOpen([this] { CreateFolderChain(path_, 0, codePage_); });
     Load();

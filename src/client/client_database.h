@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "client/client_name_index.h"
 #include "mvdb.h"
 #include "platform/platform.h"
 #include "storage/store.h"
@@ -39,6 +40,23 @@ public:
     int32_t CollectUsers(int32_t slot);
     int32_t GetCollectedUser(int32_t position, DBAccount* out, int32_t slot) const;
 
+    // The lookups by name behind the operations above, each answered by the
+    // name index and, as the reference it must always agree with, by a scan
+    // of every record.
+    // The first live record of a namesake of this kind and, before it, the
+    // last deleted one (-1 for none).
+    struct Namesakes {
+        int32_t live = -1;
+        int32_t deleted = -1;
+    };
+    Namesakes FindNamesakes(const char* name, bool users) const;
+    Namesakes FindNamesakesByScan(const char* name, bool users) const;
+    int32_t FindByNameByScan(const char* name) const;
+    // The first live user record of that whole name ("global\<user>").
+    int32_t FindLiveUser(const char* recordName) const;
+    int32_t FindLiveUserByScan(const char* recordName) const;
+    size_t NameIndexBytes() const { return nameIndex_.names().MemoryBytes(); }
+
 private:
     // Clients and users share the array; each kind of operation sees its own.
     enum class Kind { kClient, kUser };
@@ -55,7 +73,14 @@ private:
     int32_t DeleteOfKind(int32_t index, Kind kind);
     int32_t ReadUserAccount(int32_t index, DBAccount* out) const;
 
+    // The first record at or after `from` that bears `name` and passes
+    // accept(record); -1 when none.
+    template <typename Accept>
+    int32_t NextNamed(const char* name, uint32_t hash, int32_t from, Accept&& accept) const;
+    bool Named(const ClientInfo& record, const char* name) const;
+
     const platform::CodePage& codePage_;
+    ClientNameIndex nameIndex_;
 };
 
 }  // namespace mvdb

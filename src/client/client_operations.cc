@@ -1,4 +1,6 @@
 // Registering clients, reading them back and recording their logins.
+#include <cstring>
+
 #include "client/client_database.h"
 #include "format/user_record.h"
 #include "storage/fixed_string.h"
@@ -37,21 +39,12 @@ int32_t ClientDatabase::AddOfKind(ClientInfo* record, Kind kind) {
     record->recordSize = sizeof(ClientInfo);
     const TerminatedField name(record->clientName);
 
-    // The scan runs under the store lock, so two threads adding one new
+    // The lookup runs under the store lock, so two threads adding one new
     // name at once store it once.
     platform::CriticalSectionGuard guard(storeLock_);
-    int32_t live = -1;
-    int32_t deleted = -1;
-    records_.ForEach([&](int32_t i, const ClientInfo& stored) {
-        if (live >= 0 || KindOf(stored) != kind) return;
-        const TerminatedField storedName(stored.clientName);
-        if (codePage_.CompareNoCase(storedName.c_str(), name.c_str()) != 0) return;
-        if (IsDeleted(stored)) {
-            deleted = i;  // the last deleted namesake is the one revived
-        } else {
-            live = i;
-        }
-    });
+    const Namesakes found = FindNamesakes(name.c_str(), kind == Kind::kUser);
+    const int32_t live = found.live;
+    const int32_t deleted = found.deleted;
     record->clientFlags = 0;
     if (live >= 0 || deleted >= 0) {
         // A live namesake is overwritten in place, else a deleted one revived.
@@ -103,14 +96,79 @@ int32_t ClientDatabase::GetRecord(int32_t index, ClientInfo* out) const {
     return 0;
 }
 
+bool ClientDatabase::Named(const ClientInfo& record, const char* name) const {
+    const TerminatedField stored(record.clientName);
+    return codePage_.CompareNoCase(stored.c_str(), name) == 0;
+}
+
+template <typename Accept>
+int32_t ClientDatabase::NextNamed(const char* name, uint32_t hash, int32_t from, Accept&& accept) const {
+    const NameIndex& names = nameIndex_.names();
+    for (int32_t candidate = names.NextCandidate(hash, from); candidate >= 0;
+         candidate = names.NextCandidate(hash, candidate + 1)) {
+        if (records_.Test(candidate, [&](const ClientInfo& r) { return accept(r) && Named(r, name); })) {
+            return candidate;
+        }
+    }
+    return -1;
+}
+
+ClientDatabase::Namesakes ClientDatabase::FindNamesakes(const char* name, bool users) const {
+    const Kind kind = users ? Kind::kUser : Kind::kClient;
+    const uint32_t hash = nameIndex_.names().Hash(name, std::strlen(name));
+    Namesakes found;
+    for (int32_t i = NextNamed(name, hash, 0, [&](const ClientInfo& r) { return KindOf(r) == kind; }); i >= 0;
+         i = NextNamed(name, hash, i + 1, [&](const ClientInfo& r) { return KindOf(r) == kind; })) {
+        bool deleted = false;
+        records_.Test(i, [&](const ClientInfo& r) { return deleted = IsDeleted(r); });
+        if (!deleted) {
+            found.live = i;
+            break;
+        }
+        found.deleted = i;  // the last deleted namesake is the one revived
+    }
+    return found;
+}
+
+ClientDatabase::Namesakes ClientDatabase::FindNamesakesByScan(const char* name, bool users) const {
+    const Kind kind = users ? Kind::kUser : Kind::kClient;
+    Namesakes found;
+    records_.ForEach([&](int32_t i, const ClientInfo& stored) {
+        if (found.live >= 0 || KindOf(stored) != kind || !Named(stored, name)) return;
+        if (IsDeleted(stored)) {
+            found.deleted = i;
+        } else {
+            found.live = i;
+        }
+    });
+    return found;
+}
+
 int32_t ClientDatabase::FindByName(const char* name) const {
     if (name == nullptr || format::CarriesUserPrefix(name)) return MVDB_ERR_NOT_FOUND;
-    const int32_t index = records_.FindFirst([&](const ClientInfo& r) {
-        if (KindOf(r) != Kind::kClient) return false;
-        const TerminatedField stored(r.clientName);
-        return codePage_.CompareNoCase(stored.c_str(), name) == 0;
-    });
+    const uint32_t hash = nameIndex_.names().Hash(name, std::strlen(name));
+    const int32_t index =
+        NextNamed(name, hash, 0, [](const ClientInfo& r) { return KindOf(r) == Kind::kClient; });
     return index >= 0 ? index : MVDB_ERR_NOT_FOUND;
+}
+
+int32_t ClientDatabase::FindByNameByScan(const char* name) const {
+    if (name == nullptr || format::CarriesUserPrefix(name)) return MVDB_ERR_NOT_FOUND;
+    const int32_t index =
+        records_.FindFirst([&](const ClientInfo& r) { return KindOf(r) == Kind::kClient && Named(r, name); });
+    return index >= 0 ? index : MVDB_ERR_NOT_FOUND;
+}
+
+int32_t ClientDatabase::FindLiveUser(const char* recordName) const {
+    const uint32_t hash = nameIndex_.names().Hash(recordName, std::strlen(recordName));
+    return NextNamed(recordName, hash, 0,
+                     [](const ClientInfo& r) { return !IsDeleted(r) && format::IsUserRecord(r); });
+}
+
+int32_t ClientDatabase::FindLiveUserByScan(const char* recordName) const {
+    return records_.FindFirst([&](const ClientInfo& r) {
+        return !IsDeleted(r) && format::IsUserRecord(r) && Named(r, recordName);
+    });
 }
 
 int32_t ClientDatabase::Login(ClientInfo* record) {

@@ -51,11 +51,7 @@ int32_t ClientDatabase::LoginUser(const char* userName, const char* password) co
     char wanted[sizeof(ClientInfo::clientName)] = {};
     std::memcpy(wanted, format::kUserPrefix, format::kUserPrefixBytes);
     std::memcpy(wanted + format::kUserPrefixBytes, userName, nameLength);
-    const int32_t index = records_.FindFirst([&](const ClientInfo& r) {
-        if (IsDeleted(r) || !format::IsUserRecord(r)) return false;
-        const TerminatedField stored(r.clientName);
-        return codePage_.CompareNoCase(stored.c_str(), wanted) == 0;
-    });
+    const int32_t index = FindLiveUser(wanted);
     DBAccount account;
     if (index < 0 || ReadUserAccount(index, &account) != 0) return kRefused;
     // A stored length the password field cannot hold is a damaged record.

@@ -55,6 +55,16 @@ void NameIndex::Assign(std::vector<uint32_t> hashes) {
     hashOf_.swap(hashes);
 }
 
+namespace {
+
+// Grows by a quarter, not by doubling, to keep the index within its budget.
+template <typename T>
+void MakeRoomForOne(std::vector<T>* v) {
+    if (v->size() == v->capacity()) v->reserve(v->size() + v->size() / 4 + 16);
+}
+
+}  // namespace
+
 void NameIndex::Put(int32_t position, uint32_t hash) {
     if (position < 0) return;
     const size_t p = static_cast<size_t>(position);
@@ -65,11 +75,13 @@ void NameIndex::Put(int32_t position, uint32_t hash) {
         if (old != entries_.end() && *old == Entry(hashOf_[p], position)) entries_.erase(old);
         hashOf_[p] = hash;
     } else if (p == hashOf_.size()) {
+        MakeRoomForOne(&hashOf_);
         hashOf_.push_back(hash);
     } else {
         return;  // positions arrive one after another
     }
     const uint64_t entry = Entry(hash, position);
+    MakeRoomForOne(&entries_);
     entries_.insert(std::upper_bound(entries_.begin(), entries_.end(), entry), entry);
 }
 
