@@ -19,7 +19,8 @@ namespace {
 // host (every index not divisible by 3).
 int32_t NextItem(int32_t* cursor) {
     *cursor = (*cursor + 7919) % kItems;
-    return *cursor % 3 == 0 ? *cursor + 1 : *cursor;
+    if (*cursor % 3 != 0) return *cursor;
+    return *cursor == 0 ? 1 : *cursor - 1;
 }
 
 void SearchMediaMvdb(benchmark::State& state) {
@@ -127,6 +128,9 @@ constexpr int32_t kChanged = 45000;
 
 void CheckChangedMvdb(benchmark::State& state) {
     MVDB_HANDLE h = World::Get().Handle();
+    // The slot's memory is allocated once, by the first fill; the runs
+    // measure the fills that follow, as SQLite's run its warm cache.
+    CheckChangedData(h, kChangedSince, 1);
     for (auto _ : state) {
         if (CheckChangedData(h, kChangedSince, 1) != kChanged) state.SkipWithError("wrong answer");
     }
@@ -156,7 +160,7 @@ void CheckChangedLimit(benchmark::State& state) {
     for (int32_t i = kChangedSince; i < kItems; ++i) {
         if (i % 3 != 0) selected.push_back(i);
     }
-    std::unique_ptr<MediaElement[]> found(new MediaElement[selected.size()]);
+    std::unique_ptr<MediaElement[]> found(new MediaElement[selected.size()]());
     for (auto _ : state) {
         MediaElement* out = found.get();
         for (int32_t i : selected)
@@ -233,8 +237,8 @@ void RegisterWorkloads() {
     benchmark::RegisterBenchmark("CheckChangedData/mvdb", CheckChangedMvdb)->Unit(kMillisecond);
     benchmark::RegisterBenchmark("CheckChangedData/sqlite", CheckChangedSqlite)->Unit(kMillisecond);
     benchmark::RegisterBenchmark("CheckChangedData/limit", CheckChangedLimit)->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("OpenMVDB/mvdb", OpenMvdb)->Unit(kMillisecond);
-    benchmark::RegisterBenchmark("OpenMVDB/limit", OpenLimit)->Unit(kMillisecond);
+    benchmark::RegisterBenchmark("OpenMVDB/mvdb", OpenMvdb)->Unit(kMillisecond)->MinTime(2.0);
+    benchmark::RegisterBenchmark("OpenMVDB/limit", OpenLimit)->Unit(kMillisecond)->MinTime(2.0);
     benchmark::RegisterBenchmark("Add/mvdb", AddMvdb)->Unit(kMicrosecond)->Iterations(300);
     benchmark::RegisterBenchmark("Add/sqlite", AddSqlite)->Unit(kMillisecond)->Iterations(2);
 }
