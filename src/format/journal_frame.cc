@@ -199,6 +199,12 @@ JournalContent ReadJournal(const uint8_t* bytes, size_t n) {
     return content;
 }
 
+std::string JournalPathBeside(const std::string& mediaFile, bool backslashes) {
+    const size_t cut = mediaFile.find_last_of(backslashes ? "\\/:" : "/");
+    const std::string folder = cut == std::string::npos ? std::string() : mediaFile.substr(0, cut + 1);
+    return folder + kJournalFileName;
+}
+
 bool IsTempInfoName(const std::string& name) {
     const size_t mark = name.find(kTempInfoMark);
     if (name.compare(0, 4, "MVDB") != 0 || mark == std::string::npos) return false;

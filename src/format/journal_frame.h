@@ -79,6 +79,10 @@ struct JournalContent {
 };
 JournalContent ReadJournal(const uint8_t* bytes, size_t n);
 
+// Where the journal of a media file lies: beside it. With `backslashes`
+// (Windows paths) '\\', '/' and ':' end a folder, else '/' alone.
+std::string JournalPathBeside(const std::string& mediaFile, bool backslashes);
+
 // True for the name of a temporary info file ("MVDB3-1.dat~17").
 bool IsTempInfoName(const std::string& name);
 

@@ -99,9 +99,7 @@ bool ApplyInfoStep(const std::string& folder, const format::InfoStep& step) {
 }
 
 std::string Journal::PathBeside(const std::string& mediaFile) {
-    const size_t cut = mediaFile.find_last_of(platform::kPathSeparator == '\\' ? "\\/:" : "/");
-    const std::string folder = cut == std::string::npos ? std::string() : mediaFile.substr(0, cut + 1);
-    return folder + format::kJournalFileName;
+    return format::JournalPathBeside(mediaFile, platform::kPathSeparator == '\\');
 }
 
 std::unique_ptr<Journal> Journal::Open(const std::string& path, const Paths& paths, bool* replayFailed) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "format/journal_frame.h"
 #include "support/temp_folder.h"
 #include "tools/sample_database.h"
 #include "tools/tool_runner.h"
@@ -43,6 +44,33 @@ TEST_F(CheckCommandTest, ReadsTheFilesWhileAnotherProgramHasTheDatabaseOpen) {
     OpenDatabase server;
     ASSERT_TRUE(server.ok());
     EXPECT_TRUE(RunToolJson({"check"})["sound"].get<bool>());
+}
+
+// A journal that a crash left with a change in it: the files may miss it.
+TEST_F(CheckCommandTest, ReportsAJournalWithChangesToReplay) {
+    const std::string journal =
+        (std::filesystem::path(mediaFile()).parent_path() / format::kJournalFileName).string();
+    format::JournalChange change;
+    change.writes.push_back({format::JournalFile::kMedia, 0, {'M'}});
+    std::vector<uint8_t> bytes = format::EncodeJournalHeader(7);
+    const std::vector<uint8_t> frame = format::EncodeFrame(7, 1, change);
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+    WriteFileBytes(journal, std::string(bytes.begin(), bytes.end()));
+
+    const json report = RunToolJson({"check"}, 1);
+    ASSERT_EQ(report["findings"].size(), 1u);
+    EXPECT_EQ(report["findings"][0]["file"], journal);
+    EXPECT_NE(report["findings"][0]["message"].get<std::string>().find("1 change(s) in the journal"),
+              std::string::npos);
+
+    // A torn frame is no change: nothing to replay.
+    bytes.resize(bytes.size() - 1);
+    WriteFileBytes(journal, std::string(bytes.begin(), bytes.end()));
+    EXPECT_TRUE(RunToolJson({"check"})["sound"].get<bool>());
+
+    const json status = RunToolJson({"status"});
+    EXPECT_EQ(status["journal"]["bytes"], bytes.size());
+    EXPECT_EQ(status["journal"]["pendingChanges"], 0);
 }
 
 struct Damage {

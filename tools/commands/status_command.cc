@@ -2,6 +2,7 @@
 // records of each kind, and whether this process holds the database.
 #include <iostream>
 
+#include "cli/journal_state.h"
 #include "cli/record_counts.h"
 #include "cli/record_json.h"
 #include "cli/text_table.h"
@@ -42,6 +43,8 @@ json CountsJson(const LiveAndDeleted& counts) { return {{"live", counts.live}, {
 int RunStatus(CommandContext& context) {
     const DatabaseLocations where = context.locations();
     const TextCodec& codec = context.codec();
+    // Before the open, which replays and empties it.
+    const JournalState journal = InspectJournal(where.mediaFile);
     std::unique_ptr<OpenDatabase> database = context.TryOpen();
     const bool holds = database != nullptr;
     const CatalogueCounts counts =
@@ -59,6 +62,10 @@ int RunStatus(CommandContext& context) {
                    {"codePage", codec.codePage()},
                    {"accountUserName", codec.ToUtf8(counts.accountUserName)},
                    {"writer", holds},
+                   {"journal", journal.present ? json{{"path", codec.NativeToUtf8(journal.path)},
+                                                      {"bytes", journal.bytes},
+                                                      {"pendingChanges", journal.pendingChanges}}
+                                               : json(nullptr)},
                    {"countsFrom", holds ? "library" : "files"},
                    {"counts",
                     {{"categories", CountsJson(counts.categories)},
@@ -82,6 +89,10 @@ int RunStatus(CommandContext& context) {
     places.AddRow({"writer", holds
                                  ? "yes: this process opened the database and writes its files"
                                  : "no: another program has the database open; counts read from the files"});
+    places.AddRow({"journal", journal.present
+                                  ? std::to_string(journal.bytes) + " bytes, " +
+                                        std::to_string(journal.pendingChanges) + " change(s) to replay"
+                                  : "none"});
     places.Print(std::cout, codec, false);
     std::cout << '\n';
 
