@@ -12,6 +12,15 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/* The version of this header and of the library built from it: the one
+ * place the version is written. The build reads it from here for the
+ * shared library's soname (libmvdb.so.MAJOR), the DLL's version resource,
+ * the packages and `mvdb --version`. */
+#define MVDB_VERSION_MAJOR 0
+#define MVDB_VERSION_MINOR 9
+#define MVDB_VERSION_PATCH 0
+#define MVDB_VERSION_STRING "0.9.0"
+
 #if defined(_WIN32)
 #define MVDB_CALL __cdecl
 #if defined(MVDB_BUILDING_LIBRARY)

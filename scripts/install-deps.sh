@@ -6,8 +6,10 @@
 set -euo pipefail
 
 # libsqlite3-dev: the peer of the benchmarks only; the library never uses it.
-native=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev libsqlite3-dev libcli11-dev nlohmann-json3-dev locales)
-windows=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32)
+native=(cmake g++ make pkg-config help2man libgtest-dev libgmock-dev googletest libbenchmark-dev libsqlite3-dev
+  libcli11-dev nlohmann-json3-dev locales)
+# llvm-dlltool makes mvdb.lib; clang-cl and lld-link link a program against it as Microsoft's tools would.
+windows=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32 llvm clang lld)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 

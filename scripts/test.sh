@@ -2,7 +2,8 @@
 # Builds mvdb and runs every test: the native suite, the suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the suite under
 # ThreadSanitizer, and the Windows build (mvdb.dll, its export and import
-# tables) with its suite under Wine in code pages 1252 and 932. On a fresh
+# tables) with its suite under Wine in code pages 1252 and 932; both builds
+# are installed and programs are built and run against the installs. On a fresh
 # Debian machine, run as root, it installs what is missing first.
 set -euo pipefail
 
@@ -26,6 +27,7 @@ run_suite() {
 # sanitizers see more. The command-line tool is single-threaded, so the
 # thread sanitizer runs the library's suite alone.
 run_suite build Release
+"$top/scripts/package-tests.sh" native build
 run_suite build-asan Debug -DMVDB_SANITIZE=ON -DMVDB_BUILD_BENCH=OFF
 run_suite build-tsan Debug -DMVDB_TSAN=ON -DMVDB_BUILD_BENCH=OFF -DMVDB_BUILD_TOOLS=OFF
 "$top/scripts/wine-tests.sh"

@@ -57,4 +57,5 @@ if [ ${#failed[@]} -ne 0 ]; then
   exit 1
 fi
 "$top/scripts/wine-tool.sh" "$build"
+"$top/scripts/package-tests.sh" windows "$build"
 echo "== Wine suites passed"
