@@ -2,6 +2,8 @@
 // the sample database, as JSON and as text.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "cli/text_codec.h"
 #include "support/temp_folder.h"
 #include "tools/sample_database.h"
@@ -47,10 +49,43 @@ TEST_F(ListingTest, StatusCountsFromTheFilesWhileAnotherProgramHoldsTheDatabase)
     EXPECT_EQ(status["counts"]["categories"]["deleted"], 1);
     EXPECT_EQ(status["counts"]["media"]["live"], 22);
     EXPECT_EQ(status["counts"]["users"]["live"], 1);
-    // A command that needs the library says why it cannot go on.
-    const ToolRun run = RunTool({"categories"});
+    // A change needs the library's handle and says why it cannot go on.
+    const ToolRun run = RunTool({"add-category", "New", "--parent", "0"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("open in another program"), std::string::npos) << run.err;
+}
+
+// The listings read a copy of the files while another program holds the
+// database, say so, and show what the holder has written.
+TEST_F(ListingTest, ListingsReadTheFilesWhileAnotherProgramHoldsTheDatabase) {
+    std::map<std::string, json> free;
+    const std::vector<std::vector<std::string>> listings = {
+        {"categories"}, {"media"}, {"media", "--find", "night"}, {"clients"}, {"users"}, {"info", "21"}};
+    for (const auto& args : listings) free[args.back()] = RunToolJson(args);
+    OpenDatabase server;
+    ASSERT_TRUE(server.ok());
+    for (const auto& args : listings) {
+        std::vector<std::string> withJson = args;
+        withJson.push_back("--json");
+        const ToolRun run = RunTool(withJson);
+        EXPECT_EQ(run.exitCode, 0) << args[0] << ": " << run.err;
+        EXPECT_NE(run.err.find("another program has the database open"), std::string::npos) << run.err;
+        EXPECT_EQ(json::parse(run.out, nullptr, false), free[args.back()]) << args[0];
+    }
+    // Saving a piece of info works from the copy too.
+    const ToolRun piece = RunTool({"info", "21", "3", "--out", "-"});
+    EXPECT_EQ(piece.exitCode, 0) << piece.err;
+    EXPECT_EQ(piece.out.size(), 10u);
+}
+
+TEST_F(ListingTest, CategoriesShowFlagBitsNoNameIsKnownFor) {
+    ASSERT_EQ(RunTool({"add-category", "Odd", "--parent", "0", "--flags", "80000020"}).exitCode, 0);
+    const json categories = RunToolJson({"categories"})["categories"];
+    const json& odd = categories.back();
+    ASSERT_EQ(odd["name"], "Odd");
+    EXPECT_EQ(odd["flagNames"], json({"no-removal", "unknown 0x80000000"}));
+    const ToolRun text = RunTool({"categories"});
+    EXPECT_NE(text.out.find("0x80000020 (no-removal, unknown 0x80000000)"), std::string::npos) << text.out;
 }
 
 TEST_F(ListingTest, CategoriesComeInTreeOrderWithDepthsAndItemCounts) {

@@ -10,8 +10,12 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <thread>
 extern char** environ;
 #endif
 
@@ -107,6 +111,70 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input) 
 #endif
     return run;
 }
+
+ToolRun RunToolWithOutput(const std::vector<std::string>& args, const std::string& outputPath) {
+    TempFolder io;
+    WriteFileBytes(io / "in", "");
+    std::vector<std::string> argv = {MVDB_TOOL_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ToolRun run;
+    run.exitCode = Spawn(argv, io / "in", outputPath, io / "err");
+    run.err = ReadFileBytes(io / "err");
+    return run;
+}
+
+#if !defined(_WIN32)
+ToolRun RunToolThroughPipes(const std::vector<std::string>& args, const std::string& input,
+                            bool closedOutput) {
+    // A child that stops reading must not end this process.
+    ::signal(SIGPIPE, SIG_IGN);
+    TempFolder io;
+    int in[2] = {-1, -1};
+    int out[2] = {-1, -1};
+    if (::pipe(in) != 0 || ::pipe(out) != 0) return {};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    if (closedOutput) {
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, (io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+    }
+    posix_spawn_file_actions_addopen(&actions, 2, (io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    for (int fd : {in[0], in[1], out[0], out[1]}) posix_spawn_file_actions_addclose(&actions, fd);
+    std::vector<std::string> argv = {MVDB_TOOL_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> raw;
+    for (const std::string& arg : argv) raw.push_back(const_cast<char*>(arg.c_str()));
+    raw.push_back(nullptr);
+    // The reader is gone before the child writes anything.
+    ::close(out[0]);
+    pid_t child = 0;
+    const int failed = posix_spawn(&child, raw[0], &actions, nullptr, raw.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+    std::thread writer([&] {
+        size_t done = 0;
+        while (done < input.size()) {
+            const ssize_t n = ::write(in[1], input.data() + done, input.size() - done);
+            if (n <= 0) break;
+            done += static_cast<size_t>(n);
+        }
+        ::close(in[1]);
+    });
+    ToolRun run;
+    int status = 0;
+    if (failed == 0 && waitpid(child, &status, 0) == child) {
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    writer.join();
+    if (!closedOutput) run.out = ReadFileBytes(io / "out");
+    run.err = ReadFileBytes(io / "err");
+    return run;
+}
+#endif
 
 nlohmann::json RunToolJson(std::vector<std::string> args, int expectedExit) {
     args.push_back("--json");

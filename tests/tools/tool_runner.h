@@ -19,6 +19,17 @@ struct ToolRun {
 // inherits the environment: the registry and lock folder of the test.
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& input = "");
 
+// As RunTool, with standard output going to `outputPath` (/dev/full, say);
+// `out` stays empty.
+ToolRun RunToolWithOutput(const std::vector<std::string>& args, const std::string& outputPath);
+
+#if !defined(_WIN32)
+// POSIX: standard input is a pipe that carries `input` and then ends; with
+// `closedOutput`, standard output is a pipe whose reader is already gone.
+ToolRun RunToolThroughPipes(const std::vector<std::string>& args, const std::string& input,
+                            bool closedOutput = false);
+#endif
+
 // Runs with --json, expects the exit status, and parses standard output.
 nlohmann::json RunToolJson(std::vector<std::string> args, int expectedExit = 0);
 

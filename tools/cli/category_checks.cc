@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/check_steps.h"
+#include "cli/record_json.h"
 
 namespace mvdb::cli {
 
@@ -62,6 +63,11 @@ CategoryTable CheckCategories(const CheckStep& step) {
         names.push_back(Describe(step.codec, info, position));
         table.push_back({(info.categoryStatus & MVDB_CATEGORY_DELETED) == 0, info.parentId});
         if (position == 0) root = info;
+        if (info.categoryStatus != 0 && info.categoryStatus != MVDB_CATEGORY_DELETED) {
+            step.Report(position, "flags no writer sets",
+                        names.back() + " has the status " + Hex(info.categoryStatus) +
+                            ", neither 0 (live) nor 0x4 (deleted)");
+        }
         if (info.recordSize != sizeof(CategoryInfo)) {
             step.Report(position, "records whose size field is wrong",
                         names.back() + " has the record size " + std::to_string(info.recordSize) +

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "cli/check_steps.h"
+#include "cli/record_json.h"
 
 namespace mvdb::cli {
 
@@ -40,6 +41,12 @@ void CheckClients(const CheckStep& step) {
         }
         if (strnlen(info.clientName, sizeof info.clientName) == sizeof info.clientName) {
             step.Report(position, "names without a NUL", record + ": the name has no terminating NUL");
+        }
+        // The library writes 0 (live) or 4 (deleted); anything else is no writer's.
+        if (info.clientFlags != 0 && info.clientFlags != MVDB_CLIENT_DELETED) {
+            step.Report(position, "flags no writer sets",
+                        record + " has the flags " + Hex(static_cast<uint32_t>(info.clientFlags)) +
+                            ", neither 0 (live) nor 4 (deleted)");
         }
         if (info.clientFlags & MVDB_CLIENT_DELETED) return;
         const auto [first, isNew] = firstWithName.emplace(NameKey(info), position);

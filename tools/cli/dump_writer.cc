@@ -145,10 +145,10 @@ void ReadAll(CatalogueFile& file, const CatalogueTraits& traits, ProgressBar& ba
     bar.Finish();
 }
 
-void PrintTableHeader(const CatalogueFile& file, const CatalogueTraits& traits, const TextCodec& codec,
-                      std::ostream& out) {
+void PrintTableHeader(const CatalogueFile& file, const std::string& shown, const CatalogueTraits& traits,
+                      const TextCodec& codec, std::ostream& out) {
     const json header = HeaderJson(file, traits, codec);
-    out << codec.Utf8ToDisplay("file       " + codec.NativeToUtf8(file.path())) << '\n';
+    out << codec.Utf8ToDisplay("file       " + codec.NativeToUtf8(shown)) << '\n';
     out << "catalogue  " << traits.name << " (" << traits.fileRecordSize << "-byte records)\n";
     out << codec.Utf8ToDisplay("magic      \"" + header["magic"].get<std::string>() + "\"" +
                                (file.magicIsValid() ? "" : " (wrong)"))
@@ -172,15 +172,17 @@ void PrintTableHeader(const CatalogueFile& file, const CatalogueTraits& traits, 
 void DumpFile(const std::string& path, const DumpOptions& options, const TextCodec& codec,
               std::ostream& out) {
     CatalogueFile file(path);
+    const std::string& shown = options.shownName.empty() ? path : options.shownName;
     const std::optional<Catalogue> kind = file.Tell(options.forcedKind);
-    if (!kind) throw FileError("cannot tell which catalogue " + path + " holds; name it with --type");
+    if (!kind) throw FileError("cannot tell which catalogue " + shown + " holds; name it with --type");
     const CatalogueTraits& traits = TraitsOf(*kind);
     const uint64_t total = RecordsToRead(file, traits.fileRecordSize);
-    ProgressBar bar(options.progress, file.size() >= options.progressMinBytes, "reading " + path, total);
+    ProgressBar bar(options.progress, file.size() >= options.progressMinBytes, "reading " + shown, total);
 
     if (options.json) {
         // Streamed, one record a line, so that a large file needs little memory.
-        const json head = {{"file", codec.NativeToUtf8(path)},
+        const json head = {{"formatVersion", kJsonFormatVersion},
+                           {"file", codec.NativeToUtf8(shown)},
                            {"catalogue", traits.name},
                            {"recordSize", traits.fileRecordSize},
                            {"fileSize", file.size()},
@@ -203,7 +205,7 @@ void DumpFile(const std::string& path, const DumpOptions& options, const TextCod
     ReadAll(file, traits, bar, [&](uint64_t position, const char* bytes) {
         table.AddRow(RecordRow(*kind, position, bytes, codec));
     });
-    PrintTableHeader(file, traits, codec, out);
+    PrintTableHeader(file, shown, traits, codec, out);
     out << '\n';
     table.Print(out, codec);
 }

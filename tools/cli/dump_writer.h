@@ -17,6 +17,9 @@ struct DumpOptions {
     // Where a progress bar goes (nullptr: none), and from which file size on.
     std::ostream* progress = nullptr;
     uint64_t progressMinBytes = 0;
+    // The name to show for the file when it differs from the path read (a
+    // copy of standard input, say).
+    std::string shownName;
 };
 
 // Writes the header (magic, the account's user name, never its password,

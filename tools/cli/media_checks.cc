@@ -7,10 +7,15 @@
 
 #include "cli/check_steps.h"
 #include "cli/info_area.h"
+#include "cli/record_json.h"
 
 namespace mvdb::cli {
 
 namespace {
+
+// Every mediaFlags bit the library and its callers give a meaning.
+constexpr uint32_t kKnownMediaFlags =
+    MVDB_MEDIA_DELETED | MVDB_MEDIA_NOT_NORMAL | MVDB_MEDIA_CATEGORY_NEUTRAL;
 
 using PieceKey = std::pair<int64_t, int>;
 
@@ -72,9 +77,22 @@ public:
                          item + " has the record size " + std::to_string(info.recordSize) + " instead of " +
                              std::to_string(sizeof(MediaInfo)));
         }
+        // Values no writer produces are reported whether or not their bits
+        // also say "deleted": a stray 0xFFFFFFFF must not pass as a deletion.
+        if (const uint32_t unknown = info.mediaFlags & ~kKnownMediaFlags; unknown != 0) {
+            step_.Report(
+                position, "flags no writer sets",
+                item + " has the flags " + Hex(info.mediaFlags) + ", with the unknown bits " + Hex(unknown));
+        }
+        const InfoArea area = ReadInfoArea(element);
+        if (area.mode != kInlineTextMode && area.mode != kInfoFilesMode) {
+            step_.Report(
+                position, "info areas in no mode",
+                item + ": the info area's mode " + std::to_string(area.mode) + " is neither 0 nor 1");
+        }
         if (info.mediaFlags & MVDB_MEDIA_DELETED) return;
         CheckCategory(position, item, info.categoryId);
-        CheckInfoArea(position, item, ReadInfoArea(element));
+        CheckInfoArea(position, item, area);
     }
 
     // Info files that no piece of a live item accounts for.
@@ -102,13 +120,7 @@ private:
     }
 
     void CheckInfoArea(uint64_t position, const std::string& item, const InfoArea& area) {
-        if (area.mode == kInlineTextMode) return;
-        if (area.mode != kInfoFilesMode) {
-            step_.Report(
-                position, "info areas in no mode",
-                item + ": the info area's mode " + std::to_string(area.mode) + " is neither 0 nor 1");
-            return;
-        }
+        if (area.mode != kInfoFilesMode) return;  // inline text, or no mode (reported by Check)
         for (int n = 0; n < kInfoPieces; ++n) {
             const int32_t size = area.descriptors[n].size;
             const std::string piece = item + ": info " + std::to_string(n);

@@ -34,9 +34,13 @@ json CategoryFlagNames(uint32_t accessFlags) {
         {MVDB_CATEGORY_LIVE_VIDEO, "live-video"},
     };
     json names = json::array();
+    uint32_t unknown = accessFlags;
     for (const auto& [bit, name] : kNames) {
         if (accessFlags & bit) names.push_back(name);
+        unknown &= ~bit;
     }
+    // Bits no writer of this system sets are shown, not dropped.
+    if (unknown != 0) names.push_back("unknown " + Hex(unknown));
     return names;
 }
 
@@ -110,7 +114,9 @@ json InfoAreaJson(const InfoArea& area, const TextCodec& codec) {
 }
 
 void PrintJson(const json& value) {
-    std::cout << value.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
+    json versioned = value;
+    if (versioned.is_object()) versioned["formatVersion"] = kJsonFormatVersion;
+    std::cout << versioned.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
 }
 
 }  // namespace mvdb::cli

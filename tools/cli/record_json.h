@@ -28,8 +28,14 @@ nlohmann::json InfoAreaJson(const InfoArea& area, const TextCodec& codec);
 // A hexadecimal word as "0x1061".
 std::string Hex(uint32_t value);
 
+// The version of the shapes of the tool's JSON output, given as the key
+// "formatVersion" of every top-level object. It goes up when a key changes
+// meaning or goes away; new keys may appear without it changing.
+inline constexpr int kJsonFormatVersion = 1;
+
 // Prints JSON on standard output, two spaces an indent; texts that are not
-// valid UTF-8 have U+FFFD in place of the bad bytes.
+// valid UTF-8 have U+FFFD in place of the bad bytes. An object gets the key
+// "formatVersion".
 void PrintJson(const nlohmann::json& value);
 
 }  // namespace mvdb::cli

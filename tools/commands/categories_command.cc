@@ -55,7 +55,7 @@ std::string FlagsText(uint32_t flags) {
 }
 
 int RunCategories(CommandContext& context) {
-    const std::unique_ptr<OpenDatabase> database = context.Open();
+    const std::unique_ptr<OpenDatabase> database = context.OpenForReading();
     const MVDB_HANDLE db = database->get();
     const TextCodec& codec = context.codec();
 

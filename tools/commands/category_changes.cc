@@ -42,7 +42,7 @@ int RunAddCategory(CommandContext& context, const AddCategoryOptions& options) {
     info.parentId = options.parent;
     info.accessFlags = options.flags.empty() ? 0 : ParseHexWord(options.flags, "--flags");
 
-    const std::unique_ptr<OpenDatabase> database = context.Open();
+    const std::unique_ptr<OpenDatabase> database = context.OpenForChange();
     const MVDB_HANDLE db = database->get();
     const int32_t id = AddCategoryInfo(db, &info);
     if (id == MVDB_ERR_OUT_OF_RANGE)
@@ -105,7 +105,7 @@ std::string DeletionRefusal(MVDB_HANDLE db, int32_t id, int32_t mode, const Text
 }
 
 int RunDelCategory(CommandContext& context, const DelCategoryOptions& options) {
-    const std::unique_ptr<OpenDatabase> database = context.Open();
+    const std::unique_ptr<OpenDatabase> database = context.OpenForChange();
     const MVDB_HANDLE db = database->get();
     if (options.id == 0) Refuse("category 0 is the Root, which cannot be deleted");
     const std::string label = CategoryLabel(db, options.id, context.codec());

@@ -39,7 +39,7 @@ std::string State(const ClientInfo& info) {
 }
 
 int RunList(CommandContext& context, bool users) {
-    const std::unique_ptr<OpenDatabase> database = context.Open();
+    const std::unique_ptr<OpenDatabase> database = context.OpenForReading();
     const std::vector<ClientRecord> records = Records(context, users);
     const TextCodec& codec = context.codec();
     if (context.json()) {

@@ -3,7 +3,12 @@
 #include <filesystem>
 #include <iostream>
 
+#include "cli/lock_folder.h"
+#include "cli/write_access.h"
+
 #if !defined(_WIN32)
+#include <stdlib.h>
+
 #include "cli/private_registry.h"
 #endif
 
@@ -22,8 +27,9 @@ constexpr size_t kLongestPath = 259;
 class PrivateRegistry {};
 #endif
 
-OpenDatabase::OpenDatabase(MVDB_HANDLE handle, std::unique_ptr<PrivateRegistry> registry)
-    : handle_(handle), registry_(std::move(registry)) {}
+OpenDatabase::OpenDatabase(MVDB_HANDLE handle, std::unique_ptr<PrivateRegistry> registry,
+                           std::shared_ptr<void> leftovers)
+    : leftovers_(std::move(leftovers)), handle_(handle), registry_(std::move(registry)) {}
 
 OpenDatabase::~OpenDatabase() { CloseMVDB(handle_); }
 
@@ -62,6 +68,7 @@ std::unique_ptr<OpenDatabase> CommandContext::TryOpen() {
     std::unique_ptr<PrivateRegistry> registry;
 #if !defined(_WIN32)
     if (!dataFolder_.empty()) {
+        RequireDatabaseOrCreate();
         std::error_code error;
         std::filesystem::create_directories(dataFolder_, error);
         if (error) throw ToolError("cannot create the folder " + dataFolder_ + ": " + error.message());
@@ -73,8 +80,130 @@ std::unique_ptr<OpenDatabase> CommandContext::TryOpen() {
     }
 #endif
     const MVDB_HANDLE handle = OpenMVDB();
-    if (handle == MVDB_INVALID_HANDLE || handle == nullptr) return nullptr;
+    if (handle == MVDB_INVALID_HANDLE || handle == nullptr) {
+        // Refused: another program, or a lock folder this user cannot use.
+        if (const std::optional<std::string> problem = LockFolderProblem()) throw ToolError(*problem);
+        return nullptr;
+    }
     return std::make_unique<OpenDatabase>(handle, std::move(registry));
+}
+
+void CommandContext::RequireDatabaseOrCreate() {
+    if (options_.create) return;
+    const DatabaseLocations where = locations();
+    for (const std::string& file : {where.categoryFile, where.mediaFile, where.clientFile}) {
+        std::error_code error;
+        if (std::filesystem::exists(file, error)) return;
+    }
+    const bool folderExists = std::filesystem::is_directory(dataFolder_);
+    throw ToolError((folderExists ? "there is no database in " + dataFolder_
+                                  : "the folder " + dataFolder_ + " does not exist") +
+                        "; to make a new database there, run `mvdb --data-dir " + options_.dataDir +
+                        " init` or add --create",
+                    kExitUnusable);
+}
+
+std::unique_ptr<OpenDatabase> CommandContext::OpenForChange() {
+    const DatabaseLocations where = locations();
+    if (const std::optional<std::string> problem =
+            WriteAccessProblem({where.categoryFile, where.mediaFile, where.clientFile}, {where.infoFolder})) {
+        throw ToolError(*problem + "; nothing was changed");
+    }
+    return Open();
+}
+
+#if !defined(_WIN32)
+namespace {
+
+// A folder in the temporary folder, removed with everything in it when the
+// object goes.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "mvdb-copy-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw ToolError("cannot make a folder for a copy of the files");
+        path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Sets an environment variable until the object goes.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable() { saved_ ? ::setenv(name_, saved_->c_str(), 1) : ::unsetenv(name_); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+}  // namespace
+#endif
+
+std::unique_ptr<OpenDatabase> CommandContext::OpenForReading(std::optional<int32_t> infoItem) {
+    if (std::unique_ptr<OpenDatabase> database = TryOpen()) return database;
+#if defined(_WIN32)
+    (void)infoItem;
+    return Open();  // says why it cannot go on
+#else
+    // The files are copied as they are now, as `status` reads them, and the
+    // copy is opened through the library with a lock folder of its own, so
+    // the listing decodes them exactly as the holder does.
+    namespace fs = std::filesystem;
+    const DatabaseLocations where = locations();
+    auto scratch = std::make_shared<ScratchFolder>();
+    const fs::path copy = scratch->path();
+    std::error_code error;
+    fs::copy_file(where.categoryFile, copy / "MVDBCAT.db", error);
+    if (!error) fs::copy_file(where.mediaFile, copy / "MVDBMF.db", error);
+    if (!error) fs::copy_file(where.clientFile, copy / "MVDBCLT.db", error);
+    if (error) {
+        throw ToolError(
+            "the database is open in another program, and its files cannot be copied to read them: " +
+            error.message());
+    }
+    fs::create_directories(copy / "Info");
+    fs::create_directories(copy / "locks");
+    if (infoItem) {
+        const fs::path infoFolder = where.infoFolder.empty() ? fs::path(".") : fs::path(where.infoFolder);
+        for (int number = 0; number < 8; ++number) {
+            const std::string name =
+                "MVDB" + std::to_string(*infoItem) + "-" + std::to_string(number) + ".dat";
+            if (fs::exists(infoFolder / name, error))
+                fs::copy_file(infoFolder / name, copy / "Info" / name, error);
+        }
+    }
+    std::unique_ptr<PrivateRegistry> registry;
+    try {
+        registry = std::make_unique<PrivateRegistry>(DataFolderSettings(copy.string(), settings()));
+    } catch (const std::runtime_error& failure) {
+        throw ToolError(failure.what());
+    }
+    const ScopedVariable locks("MVDB_LOCK_DIR", (copy / "locks").string());
+    const MVDB_HANDLE handle = OpenMVDB();
+    if (handle == MVDB_INVALID_HANDLE || handle == nullptr) {
+        throw ToolError("the database is open in another program, and a copy of its files cannot be opened");
+    }
+    std::cerr << "mvdb: another program has the database open; this was read from a copy of its files taken "
+                 "just now\n";
+    return std::make_unique<OpenDatabase>(handle, std::move(registry), std::move(scratch));
+#endif
 }
 
 std::unique_ptr<OpenDatabase> CommandContext::Open() {

@@ -32,6 +32,7 @@ private:
 
 struct GlobalOptions {
     std::string dataDir;
+    bool create = false;  // --create: a missing database in --data-dir may be made
     bool json = false;
 };
 
@@ -41,7 +42,9 @@ class PrivateRegistry;
 // program can open the database.
 class OpenDatabase {
 public:
-    OpenDatabase(MVDB_HANDLE handle, std::unique_ptr<PrivateRegistry> registry);
+    // `leftovers` go after the handle is closed (a copy's folder, say).
+    OpenDatabase(MVDB_HANDLE handle, std::unique_ptr<PrivateRegistry> registry,
+                 std::shared_ptr<void> leftovers = nullptr);
     ~OpenDatabase();
     OpenDatabase(const OpenDatabase&) = delete;
     OpenDatabase& operator=(const OpenDatabase&) = delete;
@@ -49,6 +52,7 @@ public:
     MVDB_HANDLE get() const { return handle_; }
 
 private:
+    std::shared_ptr<void> leftovers_;  // declared first: destroyed last
     MVDB_HANDLE handle_;
     std::unique_ptr<PrivateRegistry> registry_;
 };
@@ -64,11 +68,23 @@ public:
     const MachineSettings& settings();
     DatabaseLocations locations();
 
-    // Opens the database (creating the --data-dir folder first); throws
-    // ToolError when another program has it open.
+    // Opens the database; throws ToolError when another program has it
+    // open, when the lock folder cannot be used, and when --data-dir names a
+    // folder without a database (unless --create or AllowCreating()).
     std::unique_ptr<OpenDatabase> Open();
+    // As Open, for a command that changes the database: first makes sure
+    // the files and their folders can be written, since the library would
+    // otherwise keep the change in memory only.
+    std::unique_ptr<OpenDatabase> OpenForChange();
+    // As Open, for a command that only reads: while another program has the
+    // database open (POSIX), opens a copy of its files taken now instead,
+    // saying so on standard error. `infoItem`: the media item whose info
+    // files the copy also needs.
+    std::unique_ptr<OpenDatabase> OpenForReading(std::optional<int32_t> infoItem = std::nullopt);
     // Tries to open; nullptr when another program has the database open.
     std::unique_ptr<OpenDatabase> TryOpen();
+    // For `init`: a --data-dir folder without a database gets a new one.
+    void AllowCreating() { options_.create = true; }
 
     // A command-line text in the database's code page; throws ToolError
     // naming `what` when the code page cannot hold it.
@@ -77,6 +93,10 @@ public:
     void PrintLine(const std::string& utf8) const;
 
 private:
+    // Throws ToolError when --data-dir names a folder without any of the
+    // three files and creating was not asked for.
+    void RequireDatabaseOrCreate();
+
     GlobalOptions options_;
     std::unique_ptr<TextCodec> codec_;
     std::optional<MachineSettings> settings_;

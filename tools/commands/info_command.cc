@@ -134,7 +134,7 @@ int RunInfo(CommandContext& context, const InfoOptions& options) {
                             std::to_string(*options.number),
                         kExitUnusable);
     }
-    const std::unique_ptr<OpenDatabase> database = context.Open();
+    const std::unique_ptr<OpenDatabase> database = context.OpenForReading(options.item);
     const MVDB_HANDLE db = database->get();
     const std::string absent = MediaAbsence(db, options.item);
     if (!absent.empty()) Refuse(absent);

@@ -28,10 +28,13 @@ void Confirm(CommandContext& context) {
 }
 
 int RunInit(CommandContext& context, const InitOptions& options) {
-    const std::unique_ptr<OpenDatabase> database = context.Open();
+    context.AllowCreating();
+    const std::unique_ptr<OpenDatabase> database = context.OpenForChange();
     if (!options.yes) Confirm(context);
     const MVDB_HANDLE db = database->get();
-    InitializeDB(db);
+    if (const int32_t result = InitializeDB(db); result != MVDB_OK) {
+        throw ToolError("the database could not be reset (result " + std::to_string(result) + ")");
+    }
     const int32_t categories = GetCategoryCount(db);
     const int32_t media = GetMediaCount(db);
     if (context.json()) {

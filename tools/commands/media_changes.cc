@@ -39,7 +39,7 @@ int RunAddMedia(CommandContext& context, const AddMediaOptions& options) {
     info.categoryId = options.category;
     info.mediaType = options.type.empty() ? 0 : ParseHexWord(options.type, "--type");
 
-    const std::unique_ptr<OpenDatabase> database = context.Open();
+    const std::unique_ptr<OpenDatabase> database = context.OpenForChange();
     const MVDB_HANDLE db = database->get();
     const int32_t index = AddMediaInfo(db, &info);
     if (index == MVDB_ERR_OUT_OF_RANGE)
@@ -58,7 +58,7 @@ int RunAddMedia(CommandContext& context, const AddMediaOptions& options) {
 }
 
 int RunDelMedia(CommandContext& context, const DelMediaOptions& options) {
-    const std::unique_ptr<OpenDatabase> database = context.Open();
+    const std::unique_ptr<OpenDatabase> database = context.OpenForChange();
     const MVDB_HANDLE db = database->get();
     const std::string absent = MediaAbsence(db, options.index);
     if (!absent.empty()) Refuse(absent);

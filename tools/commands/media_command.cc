@@ -78,7 +78,7 @@ int RunMedia(CommandContext& context, const MediaOptions& options) {
         throw ToolError("--find: the search text is longer than 259 bytes", kExitUnusable);
     }
 
-    const std::unique_ptr<OpenDatabase> database = context.Open();
+    const std::unique_ptr<OpenDatabase> database = context.OpenForReading();
     const MVDB_HANDLE db = database->get();
     if (options.category) {
         const std::string absent = CategoryAbsence(db, *options.category);

@@ -78,7 +78,7 @@ int RunAddUser(CommandContext& context, const AddUserOptions& options) {
                         kExitUnusable);
     }
 
-    const std::unique_ptr<OpenDatabase> database = context.Open();
+    const std::unique_ptr<OpenDatabase> database = context.OpenForChange();
     const MVDB_HANDLE db = database->get();
     // The library would overwrite a live namesake in place; adding is not
     // meant to change someone's password.
@@ -106,7 +106,7 @@ int RunAddUser(CommandContext& context, const AddUserOptions& options) {
 }
 
 int RunDelUser(CommandContext& context, const DelUserOptions& options) {
-    const std::unique_ptr<OpenDatabase> database = context.Open();
+    const std::unique_ptr<OpenDatabase> database = context.OpenForChange();
     const MVDB_HANDLE db = database->get();
     const std::string record = "record " + std::to_string(options.index);
     // The client functions answer for clients only; user records are read

@@ -1,6 +1,8 @@
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <iostream>
 
 #include "cli/terminal.h"
@@ -17,6 +19,21 @@ bool IsTerminal(StandardStream stream) {
             return ::isatty(STDERR_FILENO) == 1;
     }
     return false;
+}
+
+void IgnoreBrokenPipe() { ::signal(SIGPIPE, SIG_IGN); }
+
+bool ReadAllInput(std::string* bytes) {
+    char block[65536];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, block, sizeof block);
+        if (n == 0) return true;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes->append(block, static_cast<size_t>(n));
+    }
 }
 
 std::optional<std::string> ReadHiddenLine(const std::string& prompt) {

@@ -1,6 +1,8 @@
 #include <windows.h>
 // _isatty and _fileno.
 #include <io.h>
+// _O_BINARY.
+#include <fcntl.h>
 
 #include <cstdio>
 #include <iostream>
@@ -19,6 +21,17 @@ bool IsTerminal(StandardStream stream) {
             return _isatty(_fileno(stderr)) != 0;
     }
     return false;
+}
+
+void IgnoreBrokenPipe() {}
+
+bool ReadAllInput(std::string* bytes) {
+    // Standard input is a text stream by default; the files are bytes.
+    _setmode(_fileno(stdin), _O_BINARY);
+    char block[65536];
+    size_t n = 0;
+    while ((n = std::fread(block, 1, sizeof block, stdin)) > 0) bytes->append(block, n);
+    return !std::ferror(stdin);
 }
 
 std::optional<std::string> ReadHiddenLine(const std::string& prompt) {
