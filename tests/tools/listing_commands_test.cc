@@ -58,6 +58,9 @@ TEST_F(ListingTest, StatusCountsFromTheFilesWhileAnotherProgramHoldsTheDatabase)
 // The listings read a copy of the files while another program holds the
 // database, say so, and show what the holder has written.
 TEST_F(ListingTest, ListingsReadTheFilesWhileAnotherProgramHoldsTheDatabase) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "Windows keeps the database to one program with machine-wide mutexes, which a copy shares";
+#endif
     std::map<std::string, json> free;
     const std::vector<std::vector<std::string>> listings = {
         {"categories"}, {"media"}, {"media", "--find", "night"}, {"clients"}, {"users"}, {"info", "21"}};
