@@ -22,13 +22,17 @@ TEST(CommandLineTest, VersionIsTheHeadersVersion) {
 }
 
 TEST(CommandLineTest, AnUnknownCommandIsNamed) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"stauts"},
-                                                 {"--json", "stauts"},
-                                                 {"--data-dir", "somewhere", "stauts", "--json"}}) {
+    const ToolRun text = RunTool({"stauts"});
+    EXPECT_EQ(text.exitCode, 2);
+    EXPECT_NE(text.err.find("unknown command \"stauts\""), std::string::npos) << text.err;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--json", "stauts"}, {"--data-dir", "somewhere", "stauts", "--json"}}) {
         const ToolRun run = RunTool(args);
         EXPECT_EQ(run.exitCode, 2);
-        const std::string& said = args[0] == "stauts" ? run.err : run.out;
-        EXPECT_NE(said.find("unknown command \"stauts\""), std::string::npos) << run.out << run.err;
+        const json error = json::parse(run.out, nullptr, false);
+        ASSERT_TRUE(error.is_object()) << run.out;
+        EXPECT_NE(error["error"].get<std::string>().find("unknown command \"stauts\""), std::string::npos)
+            << run.out;
     }
 }
 
