@@ -605,7 +605,8 @@ MVDB_API int32_t MVDB_CALL GetCategoryAccessFlag(MVDB_HANDLE handle, int32_t pos
  * loginTime when the record is appended.
  * Results: the client's index (>= 0); MVDB_ERR_INVALID for a null handle or
  * info, or a clientName that starts with the user prefix "global\" in any
- * case (those names belong to user accounts: use AddUser); MVDB_ERR_WRITE.
+ * letter case (those names belong to user accounts: use AddUser);
+ * MVDB_ERR_WRITE.
  */
 MVDB_API int32_t MVDB_CALL AddClientInfo(MVDB_HANDLE handle, ClientInfo* info);
 
@@ -622,12 +623,13 @@ MVDB_API int32_t MVDB_CALL DelClientInfo(MVDB_HANDLE handle, int32_t index);
 /*
  * ReplaceClientInfo: replace the client at `index` with *info.
  *
- * Stored as given except recordSize (212) and recordIndex (index): clientFlags
- * and loginTime too, so a replace can revive a deleted client or delete a
- * live one, and the name may become another client's.
+ * Everything is stored as given, clientFlags and loginTime included, except
+ * recordSize (212) and recordIndex (index): a replace can thus revive a
+ * deleted client or delete a live one, and the name may become another
+ * client's.
  * Writes back into *info: recordIndex (index).
  * Results: 0; MVDB_ERR_INVALID for a null handle or a clientName with the
- * user prefix "global\" in any case; MVDB_ERR_NO_RECORD for a null info
+ * user prefix "global\" in any letter case; MVDB_ERR_NO_RECORD for a null info
  * (tested before the index); MVDB_ERR_OUT_OF_RANGE when index is out of range
  * or holds a user account; MVDB_ERR_WRITE.
  */
@@ -675,7 +677,7 @@ MVDB_API int32_t MVDB_CALL GetClientInfoByName(MVDB_HANDLE handle, const char* n
  * the new index when it did not (0 too for the first client of an empty
  * catalogue: read info->recordIndex in both cases); MVDB_ERR_INVALID for a
  * null handle or info, or a clientName with the user prefix "global\" in any
- * case; MVDB_ERR_WRITE.
+ * letter case; MVDB_ERR_WRITE.
  */
 MVDB_API int32_t MVDB_CALL LoginClient(MVDB_HANDLE handle, ClientInfo* info);
 

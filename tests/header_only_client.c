@@ -183,6 +183,10 @@ static void clients_and_users(MVDB_HANDLE db) {
     listed.userLevel = 7;
     expect("ModifyUser with the listed block", ModifyUser(db, userIndex, &listed), MVDB_OK);
     expect("LoginUser after ModifyUser", LoginUser(db, "alice", "committee"), 7);
+    /* The client functions never hand out a user account. */
+    expect("GetClientInfo of a user's index", GetClientInfo(db, userIndex, &client), MVDB_ERR_OUT_OF_RANGE);
+    strcpy(client.clientName, "GLOBAL\\alice");
+    expect("LoginClient with the user prefix", LoginClient(db, &client), MVDB_ERR_INVALID);
     expect("DelUser", DelUser(db, userIndex), MVDB_OK);
     expect("LoginUser of a deleted user", LoginUser(db, "alice", "committee"), 1);
 }
