@@ -421,8 +421,9 @@ static inline void mvdb_scramble_password(DBAccount* account) {
  * OpenMVDB: open the database; the handle every other function takes.
  *
  * Returns the handle, or MVDB_INVALID_HANDLE (all bits set, never NULL) when
- * another handle is open on this machine (in this process or another), or
- * when the handle cannot be built. Opening builds the three catalogues from
+ * another handle is open on this machine (in this process or another), when
+ * the changes a crash left in the journal cannot be replayed, or when the
+ * handle cannot be built. Opening builds the three catalogues from
  * their files (locations: see docs/file-format.md); a missing file is created
  * with the default content: the Root and the live-video category, the default
  * live inputs, no clients. A file whose header cannot be read is kept aside,
@@ -438,8 +439,9 @@ MVDB_API MVDB_HANDLE MVDB_CALL OpenMVDB(void);
  * CloseMVDB: close the handle and free everything it holds.
  *
  * NULL and MVDB_INVALID_HANDLE are ignored. Every acknowledged change is
- * already on disk; closing writes nothing the caller has to wait for. The
- * handle must not be used afterwards; the next OpenMVDB succeeds.
+ * already durable; closing brings the three files up to date with the
+ * journal and removes it. The handle must not be used afterwards; the next
+ * OpenMVDB succeeds.
  * Threads: must not overlap any other call on the handle.
  */
 MVDB_API void MVDB_CALL CloseMVDB(MVDB_HANDLE handle);
