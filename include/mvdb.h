@@ -816,7 +816,8 @@ MVDB_API int32_t MVDB_CALL DelMediaInfo(MVDB_HANDLE handle, int32_t index);
  * recordIndex (index, whatever info->recordIndex says); a live input's
  * location is rebuilt as AddMediaInfo does; the additional info stays. A
  * mediaFlags with MVDB_MEDIA_DELETED deletes the item as DelMediaInfo does,
- * info files included. *info itself is not changed.
+ * info files included, and is refused where DelMediaInfo would be. On
+ * success recordSize, updateTime and recordIndex are written back into *info.
  * The replace is a move when info->categoryId differs from the stored one, or
  * when the new category has MVDB_CATEGORY_REPLACE_IS_MOVE; a move is refused
  * into a category with MVDB_CATEGORY_NO_MEDIA_ADDITION and out of one with
@@ -825,9 +826,9 @@ MVDB_API int32_t MVDB_CALL DelMediaInfo(MVDB_HANDLE handle, int32_t index);
  * Results: 0; MVDB_ERR_INVALID for a null handle; MVDB_ERR_NO_RECORD for a
  * null info; MVDB_ERR_OUT_OF_RANGE when the new category is not a live
  * category, or index is out of range or deleted; MVDB_ERR_ACCESS_DENIED for a
- * refused move; MVDB_ERR_WRITE.
+ * refused move or deletion; MVDB_ERR_WRITE.
  */
-MVDB_API int32_t MVDB_CALL ReplaceMediaInfo(MVDB_HANDLE handle, int32_t index, const MediaInfo* info);
+MVDB_API int32_t MVDB_CALL ReplaceMediaInfo(MVDB_HANDLE handle, int32_t index, MediaInfo* info);
 
 /*
  * ModifyMediaInfo: update selected fields of one media item.

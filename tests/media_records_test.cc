@@ -1,6 +1,8 @@
 // Adding, deleting, replacing and modifying media items.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/platform.h"
@@ -161,22 +163,115 @@ TEST_F(MediaRecordsTest, AccessFlagsDecideAddDeleteAndReplace) {
     }
 }
 
-TEST_F(MediaRecordsTest, ReplaceStoresEveryFieldAndRenewsTheTime) {
+TEST_F(MediaRecordsTest, ReplaceStoresTheFieldsWithTheItemsOwnIndex) {
     const int32_t index = Add(Media("before"));
     MediaInfo replacement = Stored(index);
     replacement.updateTime = 5;
+    replacement.recordSize = 1;
     replacement.hostName[0] = '\0';
     std::snprintf(replacement.title, sizeof replacement.title, "after");
     replacement.recordIndex = 777;
+    const int32_t before = platform::CurrentTime();
     ASSERT_EQ(ReplaceMediaInfo(h(), index, &replacement), 0);
-    EXPECT_EQ(replacement.updateTime, 5);  // the caller's record is left alone
     const MediaInfo stored = Stored(index);
     EXPECT_STREQ(stored.title, "after");
     EXPECT_STREQ(stored.hostName, "");
-    EXPECT_EQ(stored.recordIndex, 777);
-    EXPECT_GE(stored.updateTime, platform::CurrentTime() - 5);
+    EXPECT_EQ(stored.recordIndex, index);
+    EXPECT_EQ(stored.recordSize, 960u);
+    EXPECT_GE(stored.updateTime, before);
+    EXPECT_EQ(test::MediaInFile(test::ReadFileBytes(mediaFile()), index).recordIndex, index);
+    // The fields the replace set are written back into the caller's copy.
+    EXPECT_EQ(replacement.recordIndex, index);
+    EXPECT_EQ(replacement.recordSize, 960u);
+    EXPECT_EQ(replacement.updateTime, stored.updateTime);
     EXPECT_EQ(ReplaceMediaInfo(h(), index, nullptr), MVDB_ERR_NO_RECORD);
+    replacement.recordIndex = 3;
     EXPECT_EQ(ReplaceMediaInfo(h(), 999, &replacement), MVDB_ERR_OUT_OF_RANGE);
+    EXPECT_EQ(replacement.recordIndex, 3);  // a refused replace leaves the copy alone
+}
+
+// An index taken from the caller would make one item answer for another.
+TEST_F(MediaRecordsTest, AReplacedItemIsNotMistakenForItsNeighbour) {
+    const int32_t first = Add(Media("first", 0, "key-first"));
+    const int32_t second = Add(Media("second", 0, "key-second"));
+    ASSERT_EQ(SetAddInfo(h(), first, 0, 6, 0, "unique"), 0);
+    MediaInfo replacement = Stored(second);
+    replacement.recordIndex = first;
+    ASSERT_EQ(ReplaceMediaInfo(h(), second, &replacement), 0);
+    EXPECT_EQ(SearchMedia(h(), nullptr, "key-second"), second);
+    FindCriteria node{};
+    node.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
+    node.criteriaKind = MVDB_CRITERIA_TEXT;
+    node.criteriaTarget = MVDB_TARGET_ADDINFO;
+    node.combineRule = MVDB_COMBINE_REQUIRED;
+    std::snprintf(node.pattern, sizeof node.pattern, "unique");
+    ASSERT_EQ(FindMedia(h(), 0, &node, 2), 1);
+    MediaInfo found{};
+    ASSERT_EQ(GetChangedData(h(), 0, &found, 2), 0);
+    EXPECT_STREQ(found.title, "first");
+}
+
+// A file written before replaces kept the position may name another item
+// in recordIndex; the search in additional info still goes by the position.
+TEST_F(MediaRecordsTest, AnItemIsKnownByItsPositionWhateverItsFileSays) {
+    const int32_t first = Add(Media("first", 0, "key-first"));
+    const int32_t second = Add(Media("second", 0, "key-second"));
+    ASSERT_EQ(SetAddInfo(h(), first, 0, 6, 0, "unique"), 0);
+    db_.Close();
+    std::string bytes = test::ReadFileBytes(mediaFile());
+    const size_t recordIndexAt = 174 + 1224 * static_cast<size_t>(second) + offsetof(MediaInfo, recordIndex);
+    std::memcpy(&bytes[recordIndexAt], &first, sizeof first);
+    test::WriteFileBytes(mediaFile(), bytes);
+
+    test::OpenDatabase db;
+    ASSERT_TRUE(db.ok());
+
+    FindCriteria node{};
+    node.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
+    node.criteriaKind = MVDB_CRITERIA_TEXT;
+    node.criteriaTarget = MVDB_TARGET_ADDINFO;
+    node.combineRule = MVDB_COMBINE_REQUIRED;
+    std::snprintf(node.pattern, sizeof node.pattern, "unique");
+    ASSERT_EQ(FindMedia(db.get(), 0, &node, 2), 1);
+    MediaInfo found{};
+    ASSERT_EQ(GetChangedData(db.get(), 0, &found, 2), 0);
+    EXPECT_STREQ(found.title, "first");
+}
+
+TEST_F(MediaRecordsTest, AReplaceThatDeletesRemovesTheInfoFilesAsADeletionDoes) {
+    const int32_t cat = AddCategory(0);
+    const int32_t index = Add(Media("doomed", cat));
+    ASSERT_EQ(SetAddInfo(h(), index, 0, 3, 0, "abc"), 0);
+    ASSERT_EQ(SetAddInfo(h(), index, 5, 3, 5, "def"), 0);
+    const std::string infoFile = infoPath("MVDB" + std::to_string(index) + "-0.dat");
+    ASSERT_TRUE(std::filesystem::exists(infoFile));
+    MediaInfo replacement = Stored(index);
+    replacement.mediaFlags = MVDB_MEDIA_DELETED;
+    ASSERT_EQ(ReplaceMediaInfo(h(), index, &replacement), 0);
+    EXPECT_FALSE(std::filesystem::exists(infoFile));
+    EXPECT_FALSE(std::filesystem::exists(infoPath("MVDB" + std::to_string(index) + "-5.dat")));
+    // The next add takes the slot and starts without the old info.
+    MediaInfo fresh = Media("fresh", cat);
+    ASSERT_EQ(AddMediaInfo(h(), &fresh), index);
+    int32_t size = 0;
+    int32_t type = 0;
+    EXPECT_NE(GetAddInfoType(h(), index, 0, &size, &type), 0);
+    EXPECT_NE(GetAddInfoType(h(), index, 5, &size, &type), 0);
+}
+
+TEST_F(MediaRecordsTest, AReplaceThatDeletesObeysTheRuleOfADeletion) {
+    // The seeded live inputs lie in a category that forbids removal.
+    MediaInfo channel = Stored(0);
+    channel.mediaFlags = MVDB_MEDIA_DELETED;
+    EXPECT_EQ(ReplaceMediaInfo(h(), 0, &channel), MVDB_ERR_ACCESS_DENIED);
+    EXPECT_EQ(GetMediaInfo(h(), 0, &channel), 0);
+    const int32_t noRemove = AddCategory(MVDB_CATEGORY_NO_MEDIA_REMOVAL);
+    const int32_t index = Add(Media("kept", noRemove));
+    MediaInfo replacement = Stored(index);
+    replacement.mediaFlags = MVDB_MEDIA_DELETED;
+    EXPECT_EQ(ReplaceMediaInfo(h(), index, &replacement), MVDB_ERR_ACCESS_DENIED);
+    replacement.mediaFlags = 0x10;  // other flags are a plain replace
+    EXPECT_EQ(ReplaceMediaInfo(h(), index, &replacement), 0);
 }
 
 TEST_F(MediaRecordsTest, ModifyFindsTheLastLiveKeyMatchAndUpdatesSelectedFields) {

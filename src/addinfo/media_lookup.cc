@@ -152,7 +152,7 @@ bool MatchRange(const FindCriteria& node, const MediaInfo& info) {
 
 }  // namespace
 
-bool MediaDatabase::MatchTextCriterion(const FindCriteria& node, const MediaInfo& info,
+bool MediaDatabase::MatchTextCriterion(const FindCriteria& node, int32_t index, const MediaInfo& info,
                                        std::vector<char>* buffer) {
     const TerminatedField pattern(node.pattern);
     const auto matches = [&](const char* text) {
@@ -167,9 +167,10 @@ bool MediaDatabase::MatchTextCriterion(const FindCriteria& node, const MediaInfo
     if ((node.criteriaTarget & MVDB_TARGET_ADDINFO) != 0) {
         int32_t size = 0;
         int32_t type = 0;
-        if (GetAddInfoType(info.recordIndex, 0, &size, &type) != 0 || size < 1) return false;
+        // The info files are named by the item's position, its identity.
+        if (GetAddInfoType(index, 0, &size, &type) != 0 || size < 1) return false;
         buffer->assign(static_cast<size_t>(size) + 1, '\0');
-        if (GetAddInfo(info.recordIndex, 0, buffer->data()) != 0) return false;
+        if (GetAddInfo(index, 0, buffer->data()) != 0) return false;
         return matches(buffer->data());
     }
     return false;
@@ -186,14 +187,14 @@ int32_t MediaDatabase::FindMedia(const FindCriteria* head, int32_t slot) {
         }
     }
     std::vector<char> infoBuffer;
-    const auto selects = [&](const MediaInfo& info) {
+    const auto selects = [&](int32_t index, const MediaInfo& info) {
         bool flagged = false;
         for (const FindCriteria& node : nodes) {
             bool match = false;
             if (node.criteriaSize == MVDB_FIND_CRITERIA_SIZE) {
                 switch (node.criteriaKind) {
                     case MVDB_CRITERIA_TEXT:
-                        match = MatchTextCriterion(node, info, &infoBuffer);
+                        match = MatchTextCriterion(node, index, info, &infoBuffer);
                         break;
                     case MVDB_CRITERIA_DATE:
                         match = MatchDate(node, info);
@@ -219,8 +220,8 @@ int32_t MediaDatabase::FindMedia(const FindCriteria* head, int32_t slot) {
     // A deleted item is never selected: the user removed it.
     return slots_.Rebuild(slot, [&](std::vector<MediaElement>& entries) {
         if (nodes.empty()) return;
-        records_.ForEach([&](int32_t, const MediaElement& e) {
-            if (!IsDeleted(e.info) && selects(e.info)) entries.push_back(e);
+        records_.ForEach([&](int32_t index, const MediaElement& e) {
+            if (!IsDeleted(e.info) && selects(index, e.info)) entries.push_back(e);
         });
     });
 }

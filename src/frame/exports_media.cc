@@ -10,9 +10,9 @@ namespace {
 
 bool Has(uint32_t flags, uint32_t bit) { return (flags & bit) != 0; }
 
-int32_t ReplaceMedia(DatabaseHandle& db, int32_t index, const MediaInfo* info) {
+int32_t ReplaceMedia(DatabaseHandle& db, int32_t index, MediaInfo* info) {
     if (info == nullptr) return MVDB_ERR_NO_RECORD;
-    const MediaInfo replacement = *info;
+    MediaInfo replacement = *info;
     uint32_t newFlags = 0;
     if (db.categories().GetAccessFlags(replacement.categoryId, &newFlags) != 0) return MVDB_ERR_OUT_OF_RANGE;
     MediaInfo stored;
@@ -24,8 +24,17 @@ int32_t ReplaceMedia(DatabaseHandle& db, int32_t index, const MediaInfo* info) {
         uint32_t oldFlags = 0;
         if (db.categories().GetAccessFlags(stored.categoryId, &oldFlags) != 0) return MVDB_ERR_OUT_OF_RANGE;
         if (Has(oldFlags, MVDB_CATEGORY_NO_MEDIA_REMOVAL)) return MVDB_ERR_ACCESS_DENIED;
+    } else if (mvdb::IsDeleted(replacement)) {
+        // A replace that deletes the item obeys the rule of a deletion.
+        if (Has(newFlags, MVDB_CATEGORY_NO_MEDIA_REMOVAL)) return MVDB_ERR_ACCESS_DENIED;
     }
-    return db.media().ReplaceRecord(index, &replacement);
+    const int32_t result = db.media().ReplaceRecord(index, &replacement);
+    if (result == 0) {
+        info->recordSize = replacement.recordSize;
+        info->updateTime = replacement.updateTime;
+        info->recordIndex = replacement.recordIndex;
+    }
+    return result;
 }
 
 }  // namespace
@@ -53,7 +62,7 @@ int32_t MVDB_CALL DelMediaInfo(MVDB_HANDLE handle, int32_t index) {
     });
 }
 
-int32_t MVDB_CALL ReplaceMediaInfo(MVDB_HANDLE handle, int32_t index, const MediaInfo* info) {
+int32_t MVDB_CALL ReplaceMediaInfo(MVDB_HANDLE handle, int32_t index, MediaInfo* info) {
     return Guarded(handle, [&](DatabaseHandle& db) { return ReplaceMedia(db, index, info); });
 }
 

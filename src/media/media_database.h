@@ -33,7 +33,10 @@ public:
     // Record operations (media_records.cc).
     int32_t AddRecord(MediaInfo* info);
     int32_t DeleteRecord(int32_t index);
-    int32_t ReplaceRecord(int32_t index, const MediaInfo* info);
+    // Stores the item's own position as its recordIndex and writes the
+    // fields it sets (size, time, index) back into `info`. A replacement
+    // that carries the deleted flag removes the item's additional info.
+    int32_t ReplaceRecord(int32_t index, MediaInfo* info);
     int32_t ModifyRecord(MediaInfo* info);
 
     // Queries and result slots (media_queries.cc).
@@ -78,7 +81,8 @@ private:
     // deleted item, else 0 with a copy of the element.
     int32_t CheckedElement(int32_t index, MediaElement* element) const;
 
-    bool MatchTextCriterion(const FindCriteria& node, const MediaInfo& info, std::vector<char>* buffer);
+    bool MatchTextCriterion(const FindCriteria& node, int32_t index, const MediaInfo& info,
+                            std::vector<char>* buffer);
     // Lowers the first index at which an add looks for a deleted slot.
     void NoteDeletedSlot(int32_t index);
 

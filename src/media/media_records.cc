@@ -53,21 +53,31 @@ int32_t MediaDatabase::DeleteRecord(int32_t index) {
     return 0;
 }
 
-int32_t MediaDatabase::ReplaceRecord(int32_t index, const MediaInfo* info) {
+int32_t MediaDatabase::ReplaceRecord(int32_t index, MediaInfo* info) {
     if (info == nullptr) return MVDB_ERR_NO_RECORD;
-    const MediaInfo replacement = *info;
+    MediaInfo replacement = *info;
+    // The position is the item's identity, whatever the caller's copy says.
+    replacement.recordIndex = index;
+    replacement.recordSize = sizeof(MediaInfo);
+    replacement.updateTime = platform::CurrentTime();
     bool replaced = false;
     records_.Update(index, [&](MediaElement& e) {
         if (IsDeleted(e.info)) return;
         e.info = replacement;
-        e.info.recordSize = sizeof(MediaInfo);
-        e.info.updateTime = platform::CurrentTime();
         BuildLiveLocation(&e.info);
         replaced = true;
     });
     if (!replaced) return MVDB_ERR_OUT_OF_RANGE;
-    if (IsDeleted(replacement)) NoteDeletedSlot(index);
+    if (IsDeleted(replacement)) {
+        // A replace that deletes is a deletion: the info files go, so that
+        // the next add in this slot starts without them.
+        NoteDeletedSlot(index);
+        DeleteMediaInfoFiles(index);
+    }
     WriteRecord(index);
+    info->recordSize = replacement.recordSize;
+    info->updateTime = replacement.updateTime;
+    info->recordIndex = replacement.recordIndex;
     return 0;
 }
 
