@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "support/code_pages.h"
 #include "support/temp_folder.h"
 
 namespace mvdb {
@@ -65,6 +66,52 @@ TEST_F(FolderChainTest, RefusesPathsWithoutARootAndOverlongPaths) {
         EXPECT_EQ(CreateFolderChain(c.path, c.isFolder, *codePage_), -1) << c.path;
     }
 }
+
+// Folder names whose last byte is 0x5C as the second byte of a Shift-JIS
+// character, and one without.
+constexpr const char* kWideNames[] = {"\x95\x5c", "\x83\x5c", "\x83\x41"};
+
+TEST_F(FolderChainTest, ALastCharacterWhoseSecondByteLooksLikeASeparatorIsKept) {
+    for (const char* name : kWideNames) {
+        const std::string folder = Join({"media", name});
+        EXPECT_EQ(CreateFolderChain(folder, 1, *codePage_), 1) << name;
+        EXPECT_TRUE(platform::IsDirectory(folder)) << name;
+        EXPECT_EQ(CreateFolderChain(Join({"deep", name, "MVDBMF.db"}), 0, *codePage_), 1) << name;
+        EXPECT_TRUE(platform::IsDirectory(Join({"deep", name}))) << name;
+    }
+}
+
+class SeparatorTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(SeparatorTest, OnlyARealSeparatorCharacterEndsAPath) {
+    const std::unique_ptr<platform::CodePage> codePage = test::CodePageNumbered(GetParam());
+    ASSERT_TRUE(codePage);
+    const bool shiftJis = GetParam() == 932;
+    struct Case {
+        const char* path;
+        char separator;
+        bool endsWithSeparator;
+    };
+    const Case cases[] = {
+        {"C:\\media\\", '\\', true},
+        {"C:\\media", '\\', false},
+        {"C:\\media\\\x95\x5c", '\\', !shiftJis},  // the second byte of a character in code page 932
+        {"C:\\media\\\x95\x5c\\", '\\', true},
+        {"\x83\x5c", '\\', !shiftJis},
+        {"\x83\x5c\x83\x5c", '\\', !shiftJis},
+        {"\\", '\\', true},
+        {"", '\\', false},
+        {"a\x83", '\\', false},
+        {"/srv/media/", '/', true},
+        {"/srv/\x95\x5c", '/', false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EndsWithSeparator(c.path, c.separator, *codePage), c.endsWithSeparator) << c.path;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CodePages, SeparatorTest, ::testing::ValuesIn(test::TestableCodePages()),
+                         test::CodePageName);
 
 }  // namespace
 }  // namespace mvdb

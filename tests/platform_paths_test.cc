@@ -60,6 +60,18 @@ TEST(PlatformPathsTest, SplitPathGivesNothingForOverlongPaths) {
     EXPECT_EQ(parts.drive, "");
     EXPECT_EQ(parts.directory, "");
 }
+
+// In code page 932 the second byte of a double-byte character may be 0x5C;
+// only a backslash character of its own separates folders.
+TEST(PlatformPathsTest, SeparatorsAreCharactersOfTheCodePage) {
+    const bool shiftJis = platform::CurrentCodePage()->Number() == 932;
+    const platform::SplitPathResult parts = platform::SplitPath("C:\\media\\\x95\x5c");
+    EXPECT_EQ(parts.drive, "C:");
+    EXPECT_EQ(parts.directory, shiftJis ? "\\media\\" : "\\media\\\x95\\");
+    EXPECT_EQ(platform::SplitPath("C:\\\x95\x5c\\x.db").directory, "\\\x95\x5c\\");
+    EXPECT_EQ(platform::IsCreatablePath("C:\x95\x5c"), !shiftJis);
+    EXPECT_EQ(platform::IsCreatablePath("C:\x95\x5c\\a"), true);
+}
 #else
 TEST(PlatformPathsTest, SplitPathTakesLongPaths) {
     const std::string folder = "/" + std::string(400, 'f') + "/";

@@ -2,6 +2,17 @@
 
 namespace mvdb {
 
+bool EndsWithSeparator(const std::string& path, char separator, const platform::CodePage& codePage) {
+    if (path.empty()) return false;
+    const char* begin = path.c_str();
+    const char* last = nullptr;
+    for (const char* sep = codePage.FindChar(begin, static_cast<unsigned char>(separator)); sep != nullptr;
+         sep = codePage.FindChar(sep + 1, static_cast<unsigned char>(separator))) {
+        last = sep;
+    }
+    return last == begin + path.size() - 1;
+}
+
 int32_t CreateFolderChain(const std::string& path, int32_t isFolder, const platform::CodePage& codePage) {
     std::string folder;
     if (isFolder != 0) {
@@ -11,7 +22,7 @@ int32_t CreateFolderChain(const std::string& path, int32_t isFolder, const platf
         folder = parts.drive + parts.directory;
     }
     if (folder.size() >= kPathBufferBytes) return -1;
-    if (!folder.empty() && folder.back() == platform::kPathSeparator) folder.pop_back();
+    if (EndsWithSeparator(folder, platform::kPathSeparator, codePage)) folder.pop_back();
     if (!platform::IsCreatablePath(folder)) return -1;
 
     // Walk the separators left to right; the multibyte-aware search never

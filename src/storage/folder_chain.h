@@ -11,6 +11,11 @@ namespace mvdb {
 // Working paths are held in buffers of this size, NUL included.
 inline constexpr size_t kPathBufferBytes = 260;
 
+// True when the last character of `path` is the separator, a single-byte
+// character of its own: the second byte of a double-byte character is never
+// taken for one, whatever its value.
+bool EndsWithSeparator(const std::string& path, char separator, const platform::CodePage& codePage);
+
 // Creates every missing folder along `path`: the path itself when isFolder
 // is nonzero, else the folder that holds the file it names. 1 when the folder
 // exists afterwards; 0 when only the last folder could not be created; -1
