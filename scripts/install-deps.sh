@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are
-# missing: the native tool chain and test libraries, the MinGW-w64 cross
+# missing: the native tool chains (GCC, and clang for the lock analysis)
+# and test libraries, the MinGW-w64 cross
 # compiler, and Wine (32-bit, so the i386 architecture is added). Does
 # nothing when everything is present; needs root otherwise.
 set -euo pipefail
 
 # libsqlite3-dev: the peer of the benchmarks only; the library never uses it.
-native=(cmake g++ make pkg-config help2man libgtest-dev libgmock-dev googletest libbenchmark-dev libsqlite3-dev
+native=(cmake g++ clang make pkg-config help2man libgtest-dev libgmock-dev googletest libbenchmark-dev libsqlite3-dev
   libcli11-dev nlohmann-json3-dev locales)
 # llvm-dlltool makes mvdb.lib; clang-cl and lld-link link a program against it as Microsoft's tools would.
 windows=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32 llvm clang lld)

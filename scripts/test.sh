@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds mvdb and runs every test: the native suite, the suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the suite under
+# Builds mvdb and runs every test: the library built by clang with its
+# lock annotations checked (thread-safety analysis), the native suite, the
+# suite under AddressSanitizer and UndefinedBehaviorSanitizer, the suite under
 # ThreadSanitizer, and the Windows build (mvdb.dll, its export and import
 # tables) with its suite under Wine in code pages 1252 and 932; both builds
 # are installed and programs are built and run against the installs. On a fresh
@@ -22,6 +23,14 @@ run_suite() {
   echo "== $dir: test"
   ctest --test-dir "$dir" -j "$jobs" --output-on-failure --no-tests=error
 }
+
+# clang checks the locks the library takes against their annotations and
+# the documented lock order; a warning fails the build. Compiling is the
+# test: the suites below run the code.
+echo "== build-clang: thread-safety analysis"
+cmake -S . -B build-clang -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DMVDB_THREAD_SAFETY=ON -DMVDB_BUILD_BENCH=OFF -DMVDB_BUILD_TOOLS=OFF >/dev/null
+cmake --build build-clang -j "$jobs" --target mvdb mvdb_tests
 
 # The sanitizer builds are unoptimised: they compile faster, and the
 # sanitizers see more. The command-line tool is single-threaded, so the

@@ -164,6 +164,54 @@ TEST_F(DeletionModesTest, ModeTwoMovesChildrenUp) {
     EXPECT_EQ(Parent(5), 2);
 }
 
+// No deletion leaves an item in a category that does not exist: items go
+// to the nearest existing ancestor, else the Root, in every mode, the
+// category-neutral ones included.
+TEST_F(DeletionModesTest, ItemsLeftWithoutACategoryGoToTheNearestExistingAncestor) {
+    struct Case {
+        const char* name;
+        int32_t category;  // deleted in `mode`
+        int32_t mode;
+        int32_t parent;  // set by a replace first, when not 0
+        int32_t receiving;
+    };
+    const std::vector<Case> cases = {
+        {"mode 0, a neutral item", 4, 0, 0, 3},
+        {"mode 2, a neutral item", 4, 2, 0, 3},
+        {"mode 1, a parent that does not exist", 4, 1, -1, 0},
+        {"mode 2, a parent that was deleted before", 4, 2, 7, 2},
+    };
+    ASSERT_EQ(Add("E", 2), 7);
+    ASSERT_EQ(DelCategoryInfo(h(), 7, 0), 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(DelMediaInfo(h(), itemC_), 0);
+        if (c.parent != 0) {
+            CategoryInfo moved = Category("C", c.parent);
+            ASSERT_EQ(ReplaceCategoryInfo(h(), 4, &moved), 0);
+        }
+        const int32_t neutral = FileMedia(4, MVDB_MEDIA_CATEGORY_NEUTRAL);
+        ASSERT_EQ(DelCategoryInfo(h(), c.category, c.mode), 0);
+        EXPECT_EQ(MediaCategory(neutral), c.receiving);
+        // Filed where it is, the item can be moved and deleted as any other.
+        MediaInfo item{};
+        ASSERT_EQ(GetMediaInfo(h(), neutral, &item), 0);
+        EXPECT_EQ(ReplaceMediaInfo(h(), neutral, &item), 0);
+        EXPECT_EQ(DelMediaInfo(h(), neutral), 0);
+        // The next case starts from a live C again, holding item c.
+        ASSERT_EQ(Add("C", 3), 4);
+        itemC_ = FileMedia(4);
+    }
+}
+
+TEST_F(DeletionModesTest, AReplaceThatDeletesACategoryRefilesItsItems) {
+    CategoryInfo gone = Category("C", 3);
+    gone.categoryStatus = MVDB_CATEGORY_DELETED;
+    ASSERT_EQ(ReplaceCategoryInfo(h(), 4, &gone), 0);
+    EXPECT_EQ(MediaCategory(itemC_), 3);
+    EXPECT_EQ(DelMediaInfo(h(), itemC_), 0);
+}
+
 TEST_F(DeletionModesTest, ChildListsAndTheirSlots) {
     ASSERT_EQ(CheckChildCategory(h(), 2, 10), 2);
     CategoryInfo out{};

@@ -309,6 +309,63 @@ TEST_F(MediaRecordsTest, ModifyFindsTheLastLiveKeyMatchAndUpdatesSelectedFields)
     EXPECT_EQ(ModifyMediaInfo(h(), nullptr), MVDB_ERR_INVALID);
 }
 
+// A modify names the category an item is to be in: it must exist, and
+// moving a live item obeys the access flags as a replace does.
+TEST_F(MediaRecordsTest, ModifyMovesOnlyIntoExistingCategoriesAndObeysTheFlags) {
+    const int32_t open = AddCategory(0);
+    const int32_t noAdd = AddCategory(MVDB_CATEGORY_NO_MEDIA_ADDITION);
+    const int32_t gone = AddCategory(0);
+    ASSERT_EQ(DelCategoryInfo(h(), gone, 0), 0);
+    const int32_t item = Add(Media("m", open, "key-m"));
+    struct Case {
+        const char* name;
+        int32_t index;  // the item modified
+        int32_t category;
+        int32_t result;
+        int32_t filedIn;  // afterwards
+    };
+    const std::vector<Case> cases = {
+        {"into a category that does not exist", item, 999, MVDB_ERR_OUT_OF_RANGE, open},
+        {"into a deleted category", item, gone, MVDB_ERR_OUT_OF_RANGE, open},
+        {"into a category that forbids additions", item, noAdd, MVDB_ERR_ACCESS_DENIED, open},
+        {"the live input out of its protected category", 0, 0, MVDB_ERR_ACCESS_DENIED, 1},
+        {"a negative category leaves the item where it is", 0, -1, 0, 1},
+        {"to the Root", item, 0, item, 0},
+    };
+    for (const Case& c : cases) {
+        // A zero-filled record that names only the slot and the category.
+        MediaInfo change{};
+        change.recordIndex = c.index;
+        change.categoryId = c.category;
+        std::snprintf(change.location, sizeof change.location, "moved");
+        EXPECT_EQ(ModifyMediaInfo(h(), &change), c.result == 0 ? c.index : c.result) << c.name;
+        EXPECT_EQ(Stored(c.index).categoryId, c.filedIn) << c.name;
+    }
+}
+
+// An item filed in a category that no longer exists, as an older file may
+// hold it, can always be deleted or moved.
+TEST_F(MediaRecordsTest, AnItemInAMissingCategoryCanBeMovedOrDeleted) {
+    const int32_t first = Add(Media("first"));
+    const int32_t second = Add(Media("second"));
+    db_.Close();
+    std::string bytes = test::ReadFileBytes(mediaFile());
+    for (const int32_t index : {first, second}) {
+        const int32_t missing = 77;
+        std::memcpy(bytes.data() + 174 + 1224 * static_cast<size_t>(index) + offsetof(MediaInfo, categoryId),
+                    &missing, sizeof missing);
+    }
+    test::WriteFileBytes(mediaFile(), bytes);
+    test::OpenDatabase db;
+    ASSERT_TRUE(db.ok());
+    EXPECT_EQ(DelMediaInfo(db.get(), first), 0);
+    MediaInfo moved{};
+    ASSERT_EQ(GetMediaInfo(db.get(), second, &moved), 0);
+    ASSERT_EQ(moved.categoryId, 77);
+    moved.categoryId = 0;
+    EXPECT_EQ(ReplaceMediaInfo(db.get(), second, &moved), 0);
+}
+
 TEST_F(MediaRecordsTest, ClearResetsCategoriesAndMediaButNotTheSlots) {
     const int32_t cat = AddCategory(0);
     for (int i = 0; i < 3; ++i) Add(Media("m", cat));

@@ -41,6 +41,9 @@ int32_t MediaDatabase::CheckedElement(int32_t index, MediaElement* element) cons
 
 int32_t MediaDatabase::SetAddInfo(int32_t index, int32_t number, int32_t size, int32_t type,
                                   const void* data) {
+    // Held through the write, so a concurrent change of the same item
+    // (a replace) never writes an older copy over this one.
+    platform::CriticalSectionGuard guard(storeLock_);
     MediaElement element;
     if (const int32_t rc = CheckedElement(index, &element); rc != 0) return rc;
     // The item keeps the file mode from now on, even when this call fails.
@@ -127,6 +130,7 @@ int32_t MediaDatabase::GetAddInfo(int32_t index, int32_t number, void* buffer) {
 }
 
 int32_t MediaDatabase::DelAddInfo(int32_t index, int32_t number) {
+    platform::CriticalSectionGuard guard(storeLock_);
     MediaElement element;
     if (const int32_t rc = CheckedElement(index, &element); rc != 0) return rc;
     const int32_t mode = element.infoArea.infoMode;

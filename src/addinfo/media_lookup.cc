@@ -1,5 +1,6 @@
 #include "addinfo/media_lookup.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -217,12 +218,30 @@ int32_t MediaDatabase::FindMedia(const FindCriteria* head, int32_t slot) {
         }
         return flagged;
     };
+    // Info files are read outside every lock: when a node reads them, the
+    // elements are copied out a chunk at a time and tested on the copies.
+    // Otherwise the tests are quick and run in place, a chunk at a time.
+    const bool readsInfo = std::any_of(nodes.begin(), nodes.end(), [](const FindCriteria& node) {
+        return node.criteriaKind == MVDB_CRITERIA_TEXT && (node.criteriaTarget & MVDB_TARGET_ADDINFO) != 0;
+    });
     // A deleted item is never selected: the user removed it.
     return slots_.Rebuild(slot, [&](std::vector<MediaElement>& entries) {
         if (nodes.empty()) return;
-        records_.ForEach([&](int32_t index, const MediaElement& e) {
-            if (!IsDeleted(e.info) && selects(index, e.info)) entries.push_back(e);
-        });
+        if (!readsInfo) {
+            records_.ForEach([&](int32_t index, const MediaElement& e) {
+                if (!IsDeleted(e.info) && selects(index, e.info)) entries.push_back(e);
+            });
+            return;
+        }
+        std::vector<MediaElement> chunk;
+        for (int32_t from = 0; records_.CopyRange(from, RecordArray<MediaElement>::kScanChunk, &chunk) > 0;
+             from += static_cast<int32_t>(chunk.size())) {
+            for (size_t k = 0; k < chunk.size(); ++k) {
+                const MediaElement& e = chunk[k];
+                if (!IsDeleted(e.info) && selects(from + static_cast<int32_t>(k), e.info))
+                    entries.push_back(e);
+            }
+        }
     });
 }
 

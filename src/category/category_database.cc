@@ -57,7 +57,7 @@ int32_t CategoryDatabase::Load() {
             return 0;
         case HeaderState::kDamagedAccount:
             // The file becomes an empty container; the next open seeds it.
-            SaveAll();
+            LockAndSaveAll();
             return MVDB_ERR_BAD_ACCOUNT;
         default:
             break;
@@ -67,15 +67,13 @@ int32_t CategoryDatabase::Load() {
 }
 
 int32_t CategoryDatabase::LoadDefaults() {
-    {
-        platform::CriticalSectionGuard guard(storeLock_);
-        std::vector<CategoryInfo> defaults;
-        defaults.push_back(MakeCategory(0, "Root", -1, MVDB_CATEGORY_SYSTEM));
-        defaults.push_back(MakeCategory(1, platform::LiveVideoCategoryName(codePage_), 0,
-                                        MVDB_CATEGORY_LIVE_VIDEO | MVDB_CATEGORY_NO_MEDIA_ADDITION |
-                                            MVDB_CATEGORY_NO_MEDIA_REMOVAL | MVDB_CATEGORY_SYSTEM));
-        records_.Replace(std::move(defaults));
-    }
+    std::vector<CategoryInfo> defaults;
+    defaults.push_back(MakeCategory(0, "Root", -1, MVDB_CATEGORY_SYSTEM));
+    defaults.push_back(MakeCategory(1, platform::LiveVideoCategoryName(codePage_), 0,
+                                    MVDB_CATEGORY_LIVE_VIDEO | MVDB_CATEGORY_NO_MEDIA_ADDITION |
+                                        MVDB_CATEGORY_NO_MEDIA_REMOVAL | MVDB_CATEGORY_SYSTEM));
+    platform::CriticalSectionGuard guard(storeLock_);
+    records_.Replace(std::move(defaults));
     SaveAll();
     return 0;
 }

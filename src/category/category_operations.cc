@@ -43,14 +43,15 @@ int32_t CategoryDatabase::AddRecord(CategoryInfo* info) {
         } else {
             position = records_.Append(record);
         }
+        WriteRecord(position);
     }
-    WriteRecord(position);
     return record.categoryId;
 }
 
 int32_t CategoryDatabase::DeleteRecord(int32_t position) {
     if (position <= 0) return MVDB_ERR_OUT_OF_RANGE;
     int32_t result = MVDB_ERR_OUT_OF_RANGE;
+    platform::CriticalSectionGuard guard(storeLock_);
     records_.Update(position, [&](CategoryInfo& r) {
         if (IsTombstone(r)) return;
         if (IsSystem(r)) {
@@ -70,6 +71,7 @@ int32_t CategoryDatabase::ReplaceRecord(int32_t position, CategoryInfo* info) {
     CategoryInfo replacement = *info;
     replacement.categoryId = position;
     replacement.recordSize = sizeof(CategoryInfo);
+    platform::CriticalSectionGuard guard(storeLock_);
     records_.Update(position, [&](CategoryInfo& r) {
         if (IsTombstone(r)) return;
         if (IsSystem(r)) {
@@ -87,7 +89,6 @@ int32_t CategoryDatabase::ReplaceRecord(int32_t position, CategoryInfo* info) {
 
 int32_t CategoryDatabase::HasLiveChildren(int32_t position) const {
     if (!records_.InRange(position)) return MVDB_ERR_OUT_OF_RANGE;
-    platform::CriticalSectionGuard guard(storeLock_);
     const int32_t child = records_.FindFirst(
         [position](const CategoryInfo& r) { return !IsTombstone(r) && r.parentId == position; });
     return child >= 0 ? 1 : 0;

@@ -35,10 +35,10 @@ int32_t ClientDatabase::Load() {
         case HeaderState::kNotOpen:
             return -1;
         case HeaderState::kWrongMagic:
-            SaveAll();
+            LockAndSaveAll();
             return 0;
         case HeaderState::kDamagedAccount:
-            SaveAll();
+            LockAndSaveAll();
             return MVDB_ERR_BAD_ACCOUNT;
         case HeaderState::kSound:
             break;
@@ -47,10 +47,8 @@ int32_t ClientDatabase::Load() {
 }
 
 void ClientDatabase::Clear() {
-    {
-        platform::CriticalSectionGuard guard(storeLock_);
-        records_.Clear();
-    }
+    platform::CriticalSectionGuard guard(storeLock_);
+    records_.Clear();
     SaveAll();
 }
 

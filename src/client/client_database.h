@@ -64,7 +64,7 @@ private:
 
     // Writes `record` over index `index` (or appends it when index is the
     // count) under the store lock, with the login time stamped when asked.
-    int32_t PutRecord(int32_t index, ClientInfo record, bool stampLogin);
+    int32_t PutRecord(int32_t index, ClientInfo record, bool stampLogin) MVDB_REQUIRES(storeLock_);
     // Stores `record` over a live namesake of the same kind, else over the
     // last deleted one, else at the end; returns the index.
     int32_t AddOfKind(ClientInfo* record, Kind kind);

@@ -43,6 +43,8 @@ std::unique_ptr<DatabaseHandle> DatabaseHandle::Open() {
     if (!handle->serverHostName_.empty()) handle->media_->SetHostName(handle->serverHostName_);
     handle->clients_ = std::make_unique<ClientDatabase>(*handle->account_, *handle->codePage_);
     creation.Commit();
+    handle->catalogue_ =
+        std::make_unique<Catalogue>(*handle->categories_, *handle->media_, *handle->clients_);
     return handle;
 }
 
@@ -81,6 +83,7 @@ int32_t DatabaseHandle::SetAccount(const DBAccount& account) {
 }
 
 DatabaseHandle::~DatabaseHandle() {
+    catalogue_.reset();
     // The journal's last checkpoint flushes the stores' files: it goes first.
     if (journal_) journal_->Close();
     media_.reset();
@@ -89,12 +92,6 @@ DatabaseHandle::~DatabaseHandle() {
     account_.reset();
     journal_.reset();
     duplicationMutex_.reset();
-}
-
-void DatabaseHandle::Initialize() {
-    categories_->Clear();
-    media_->Clear();
-    clients_->Clear();
 }
 
 }  // namespace mvdb

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "catalogue/catalogue.h"
 #include "category/category_database.h"
 #include "client/client_database.h"
 #include "media/media_database.h"
@@ -30,10 +31,10 @@ public:
     CategoryDatabase& categories() { return *categories_; }
     MediaDatabase& media() { return *media_; }
     ClientDatabase& clients() { return *clients_; }
+    // The rules that span stores; every change of categories or media.
+    Catalogue& catalogue() { return *catalogue_; }
     const platform::CodePage& codePage() const { return *codePage_; }
 
-    // Resets the three catalogues to their initial content.
-    void Initialize();
     // Sets the shared account and writes it into the three headers (only
     // the headers) as one change: 0 or MVDB_ERR_WRITE, the account then
     // unchanged.
@@ -56,6 +57,7 @@ private:
     std::unique_ptr<MediaDatabase> media_;
     std::unique_ptr<ClientDatabase> clients_;
     std::unique_ptr<CategoryDatabase> categories_;
+    std::unique_ptr<Catalogue> catalogue_;
     std::string serverHostName_;
 };
 

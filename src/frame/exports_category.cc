@@ -1,5 +1,4 @@
 // The category exports.
-#include "frame/category_deletion.h"
 #include "frame/database_handle.h"
 #include "frame/export_guard.h"
 
@@ -17,24 +16,16 @@ int32_t MVDB_CALL GetCategoryInfo(MVDB_HANDLE handle, int32_t position, Category
 }
 
 int32_t MVDB_CALL AddCategoryInfo(MVDB_HANDLE handle, CategoryInfo* info) {
-    return Guarded(handle, [&](DatabaseHandle& db) { return db.categories().AddRecord(info); });
+    return Guarded(handle, [&](DatabaseHandle& db) { return db.catalogue().AddCategory(info); });
 }
 
 int32_t MVDB_CALL DelCategoryInfo(MVDB_HANDLE handle, int32_t position, int32_t mode) {
-    return Guarded(handle, [&](DatabaseHandle& db) { return mvdb::DeleteCategory(db, position, mode); });
+    return Guarded(handle, [&](DatabaseHandle& db) { return db.catalogue().DeleteCategory(position, mode); });
 }
 
 int32_t MVDB_CALL ReplaceCategoryInfo(MVDB_HANDLE handle, int32_t position, CategoryInfo* info) {
-    return Guarded(handle, [&](DatabaseHandle& db) {
-        if (info == nullptr) return MVDB_ERR_INVALID;
-        uint32_t stored = 0;
-        if (db.categories().GetAccessFlags(position, &stored) != 0) {
-            if ((info->accessFlags & MVDB_CATEGORY_SYSTEM) != 0) return MVDB_ERR_OUT_OF_RANGE;
-        } else if ((stored & MVDB_CATEGORY_SYSTEM) != 0) {
-            return MVDB_ERR_ACCESS_DENIED;
-        }
-        return db.categories().ReplaceRecord(position, info);
-    });
+    return Guarded(handle,
+                   [&](DatabaseHandle& db) { return db.catalogue().ReplaceCategory(position, info); });
 }
 
 int32_t MVDB_CALL CheckChildCategory(MVDB_HANDLE handle, int32_t position, int32_t slot) {

@@ -40,12 +40,8 @@ int32_t MVDB_CALL LoginClient(MVDB_HANDLE handle, ClientInfo* info) {
 }
 
 int32_t MVDB_CALL CheckChangedDataByName(MVDB_HANDLE handle, const char* name, int32_t slot) {
-    return Guarded(handle, [&](DatabaseHandle& db) {
-        ClientInfo client;
-        const int32_t index = db.clients().FindByName(name);
-        if (index < 0 || db.clients().GetRecord(index, &client) != 0) return MVDB_ERR_NOT_FOUND;
-        return db.media().CollectChanged(client.loginTime, slot);
-    });
+    return Guarded(handle,
+                   [&](DatabaseHandle& db) { return db.catalogue().CollectChangedSinceLogin(name, slot); });
 }
 
 int32_t MVDB_CALL AddUser(MVDB_HANDLE handle, DBAccount* account) {

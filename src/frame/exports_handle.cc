@@ -25,10 +25,7 @@ void MVDB_CALL CloseMVDB(MVDB_HANDLE handle) {
 }
 
 int32_t MVDB_CALL InitializeDB(MVDB_HANDLE handle) {
-    return Guarded(handle, [](DatabaseHandle& db) {
-        db.Initialize();
-        return 0;
-    });
+    return Guarded(handle, [](DatabaseHandle& db) { return db.catalogue().Initialize(); });
 }
 
 int32_t MVDB_CALL GetDBAccount(MVDB_HANDLE handle, DBAccount* account) {

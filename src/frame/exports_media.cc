@@ -1,81 +1,32 @@
-// The media change, query and additional-info exports. Adds, deletes and
-// moves first ask the category store whether the categories allow them.
+// The media change, query and additional-info exports. The changes go
+// through the catalogue, which applies the category access rules.
 #include "frame/database_handle.h"
 #include "frame/export_guard.h"
 
 using mvdb::DatabaseHandle;
 using mvdb::Guarded;
 
-namespace {
-
-bool Has(uint32_t flags, uint32_t bit) { return (flags & bit) != 0; }
-
-int32_t ReplaceMedia(DatabaseHandle& db, int32_t index, MediaInfo* info) {
-    if (info == nullptr) return MVDB_ERR_NO_RECORD;
-    MediaInfo replacement = *info;
-    uint32_t newFlags = 0;
-    if (db.categories().GetAccessFlags(replacement.categoryId, &newFlags) != 0) return MVDB_ERR_OUT_OF_RANGE;
-    MediaInfo stored;
-    if (db.media().GetRecord(index, &stored) != 0) return MVDB_ERR_OUT_OF_RANGE;
-    const bool move =
-        stored.categoryId != replacement.categoryId || Has(newFlags, MVDB_CATEGORY_REPLACE_IS_MOVE);
-    if (move) {
-        if (Has(newFlags, MVDB_CATEGORY_NO_MEDIA_ADDITION)) return MVDB_ERR_ACCESS_DENIED;
-        uint32_t oldFlags = 0;
-        if (db.categories().GetAccessFlags(stored.categoryId, &oldFlags) != 0) return MVDB_ERR_OUT_OF_RANGE;
-        if (Has(oldFlags, MVDB_CATEGORY_NO_MEDIA_REMOVAL)) return MVDB_ERR_ACCESS_DENIED;
-    } else if (mvdb::IsDeleted(replacement)) {
-        // A replace that deletes the item obeys the rule of a deletion.
-        if (Has(newFlags, MVDB_CATEGORY_NO_MEDIA_REMOVAL)) return MVDB_ERR_ACCESS_DENIED;
-    }
-    const int32_t result = db.media().ReplaceRecord(index, &replacement);
-    if (result == 0) {
-        info->recordSize = replacement.recordSize;
-        info->updateTime = replacement.updateTime;
-        info->recordIndex = replacement.recordIndex;
-    }
-    return result;
-}
-
-}  // namespace
-
 extern "C" {
 
 int32_t MVDB_CALL AddMediaInfo(MVDB_HANDLE handle, MediaInfo* info) {
-    return Guarded(handle, MVDB_ERR_INVALID, MVDB_ERR_NO_RECORD, [&](DatabaseHandle& db) {
-        if (info == nullptr) return MVDB_ERR_INVALID;
-        uint32_t flags = 0;
-        if (db.categories().GetAccessFlags(info->categoryId, &flags) != 0) return MVDB_ERR_OUT_OF_RANGE;
-        if (Has(flags, MVDB_CATEGORY_NO_MEDIA_ADDITION)) return MVDB_ERR_ACCESS_DENIED;
-        return db.media().AddRecord(info);
-    });
+    return Guarded(handle, MVDB_ERR_INVALID, MVDB_ERR_NO_RECORD,
+                   [&](DatabaseHandle& db) { return db.catalogue().AddMedia(info); });
 }
 
 int32_t MVDB_CALL DelMediaInfo(MVDB_HANDLE handle, int32_t index) {
-    return Guarded(handle, [&](DatabaseHandle& db) {
-        MediaInfo stored;
-        if (db.media().GetRecord(index, &stored) != 0) return MVDB_ERR_OUT_OF_RANGE;
-        uint32_t flags = 0;
-        if (db.categories().GetAccessFlags(stored.categoryId, &flags) != 0) return MVDB_ERR_OUT_OF_RANGE;
-        if (Has(flags, MVDB_CATEGORY_NO_MEDIA_REMOVAL)) return MVDB_ERR_ACCESS_DENIED;
-        return db.media().DeleteRecord(index);
-    });
+    return Guarded(handle, [&](DatabaseHandle& db) { return db.catalogue().DeleteMedia(index); });
 }
 
 int32_t MVDB_CALL ReplaceMediaInfo(MVDB_HANDLE handle, int32_t index, MediaInfo* info) {
-    return Guarded(handle, [&](DatabaseHandle& db) { return ReplaceMedia(db, index, info); });
+    return Guarded(handle, [&](DatabaseHandle& db) { return db.catalogue().ReplaceMedia(index, info); });
 }
 
 int32_t MVDB_CALL ModifyMediaInfo(MVDB_HANDLE handle, MediaInfo* info) {
-    return Guarded(handle, [&](DatabaseHandle& db) { return db.media().ModifyRecord(info); });
+    return Guarded(handle, [&](DatabaseHandle& db) { return db.catalogue().ModifyMedia(info); });
 }
 
 int32_t MVDB_CALL ClearMediaInfo(MVDB_HANDLE handle) {
-    return Guarded(handle, [](DatabaseHandle& db) {
-        db.categories().Clear();
-        db.media().Clear();
-        return 0;
-    });
+    return Guarded(handle, [](DatabaseHandle& db) { return db.catalogue().ClearMedia(); });
 }
 
 int32_t MVDB_CALL GetMediaCount(MVDB_HANDLE handle) {

@@ -92,15 +92,20 @@ int32_t MediaDatabase::Load() {
 
 int32_t MediaDatabase::SeedDefaultChannels() {
     platform::CriticalSectionGuard guard(storeLock_);
-    records_.Replace(DefaultChannels(channelCount_, hostName_));
-    noDeletedBelow_ = 0;
-    SaveAll();
+    ReplaceWithDefaults();
     return 0;
 }
 
+void MediaDatabase::ReplaceWithDefaults() {
+    records_.Replace(DefaultChannels(channelCount_, hostName_));
+    noDeletedBelow_ = 0;
+    SaveAll();
+}
+
 int32_t MediaDatabase::Clear() {
+    platform::CriticalSectionGuard guard(storeLock_);
     SweepInfoFolder();
-    SeedDefaultChannels();
+    ReplaceWithDefaults();
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "media/media_element.h"
 #include "media/media_name_index.h"
 #include "platform/platform.h"
+#include "platform/thread_annotations.h"
 #include "storage/store.h"
 
 namespace mvdb {
@@ -25,19 +26,24 @@ public:
     int32_t channelCount() const { return channelCount_; }
 
     int32_t Load();
-    int32_t Clear();
-    int32_t SeedDefaultChannels();
-    int32_t SweepInfoFolder();
+    int32_t Clear() MVDB_EXCLUDES(storeLock_);
+    int32_t SeedDefaultChannels() MVDB_EXCLUDES(storeLock_);
     int32_t GetRecord(int32_t index, MediaInfo* out) const;
 
     // Record operations (media_records.cc).
-    int32_t AddRecord(MediaInfo* info);
-    int32_t DeleteRecord(int32_t index);
+    int32_t AddRecord(MediaInfo* info) MVDB_EXCLUDES(storeLock_);
+    int32_t DeleteRecord(int32_t index) MVDB_EXCLUDES(storeLock_);
     // Stores the item's own position as its recordIndex and writes the
     // fields it sets (size, time, index) back into `info`. A replacement
     // that carries the deleted flag removes the item's additional info.
-    int32_t ReplaceRecord(int32_t index, MediaInfo* info);
-    int32_t ModifyRecord(MediaInfo* info);
+    int32_t ReplaceRecord(int32_t index, MediaInfo* info) MVDB_EXCLUDES(storeLock_);
+    // A modify in two steps, which the catalogue runs under its lock so
+    // that nothing changes the target in between: the slot named by
+    // `recordIndex` when it exists (deleted or not), else the last live item
+    // whose key name matches, whose index is then written back into
+    // `recordIndex` (-3 when none matches); then the update of that slot.
+    int32_t ChooseModifyTarget(MediaInfo* info) const;
+    int32_t ModifyRecordAt(int32_t target, const MediaInfo& modification) MVDB_EXCLUDES(storeLock_);
 
     // Queries and result slots (media_queries.cc).
     int32_t Search(const char* location, const char* keyName, int32_t start) const;
@@ -54,18 +60,23 @@ public:
     int32_t CollectCategorized(int32_t categoryId, int32_t slot);
     int32_t CollectNormal(int32_t slot);
     int32_t GetSlotRecord(int32_t position, MediaInfo* out, int32_t slot) const;
+    // 1 when a live item that is not category-neutral is filed in category
+    // `id`, else 0. Only as true as the moment it answers: the catalogue
+    // asks it under its lock, which every change of an item's category or
+    // state holds.
     int32_t IsCategoryUsed(int32_t id) const;
     // Rebuilds a result slot with copies of the elements `select` accepts.
     template <typename Select>
     int32_t Collect(int32_t slot, Select&& select);
 
     // Additional info (addinfo/add_info.cc).
-    int32_t SetAddInfo(int32_t index, int32_t number, int32_t size, int32_t type, const void* data);
+    int32_t SetAddInfo(int32_t index, int32_t number, int32_t size, int32_t type, const void* data)
+        MVDB_EXCLUDES(storeLock_);
     int32_t GetAddInfoType(int32_t index, int32_t number, int32_t* size, int32_t* type);
     int32_t GetAddInfo(int32_t index, int32_t number, void* buffer);
-    int32_t DelAddInfo(int32_t index, int32_t number);
+    int32_t DelAddInfo(int32_t index, int32_t number) MVDB_EXCLUDES(storeLock_);
     int32_t CheckAddInfo(int32_t index) const;
-    int32_t DeleteMediaInfoFiles(int32_t index);
+    int32_t DeleteMediaInfoFiles(int32_t index) MVDB_REQUIRES(storeLock_);
     // The criteria search (addinfo/media_lookup.cc).
     int32_t FindMedia(const FindCriteria* head, int32_t slot);
     // The path of info file `number` of item `index`; empty when it does not fit.
@@ -83,8 +94,12 @@ private:
 
     bool MatchTextCriterion(const FindCriteria& node, int32_t index, const MediaInfo& info,
                             std::vector<char>* buffer);
+    // The default live inputs in place of every element, written whole.
+    void ReplaceWithDefaults() MVDB_REQUIRES(storeLock_);
+    // Empties the info folder of this catalogue's files.
+    int32_t SweepInfoFolder() MVDB_REQUIRES(storeLock_);
     // Lowers the first index at which an add looks for a deleted slot.
-    void NoteDeletedSlot(int32_t index);
+    void NoteDeletedSlot(int32_t index) MVDB_REQUIRES(storeLock_);
 
     // True when a live item of this host matches by location or key name.
     bool SearchMatches(const MediaInfo& info, const char* location, const char* keyName) const;
@@ -93,8 +108,7 @@ private:
     const platform::CodePage& codePage_;
     MediaNameIndex nameIndex_;
     // No slot below this index is deleted, so adds need not look there.
-    // Guarded by the store lock.
-    int32_t noDeletedBelow_ = 0;
+    int32_t noDeletedBelow_ MVDB_GUARDED_BY(storeLock_) = 0;
     std::string hostName_;
     int32_t channelCount_ = kDefaultMediaChannels;
     std::string infoFolder_;

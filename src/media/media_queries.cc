@@ -133,7 +133,6 @@ int32_t MediaDatabase::GetSlotRecord(int32_t position, MediaInfo* out, int32_t s
 }
 
 int32_t MediaDatabase::IsCategoryUsed(int32_t id) const {
-    platform::CriticalSectionGuard guard(storeLock_);
     const int32_t used = records_.FindFirst([id](const MediaElement& e) {
         return (e.info.mediaFlags & (MVDB_MEDIA_DELETED | MVDB_MEDIA_CATEGORY_NEUTRAL)) == 0 &&
                e.info.categoryId == id;

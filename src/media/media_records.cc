@@ -1,5 +1,7 @@
 // Adding, deleting, replacing and modifying media items. The category
-// access rules are checked by the exports before these run.
+// access rules are checked by the catalogue (catalogue/) before these run,
+// under its lock. Each change holds the store lock from the change of the
+// array through the write of the file.
 #include <cstring>
 
 #include "media/live_channels.h"
@@ -39,11 +41,13 @@ int32_t MediaDatabase::AddRecord(MediaInfo* info) {
 }
 
 void MediaDatabase::NoteDeletedSlot(int32_t index) {
-    platform::CriticalSectionGuard guard(storeLock_);
     if (index < noDeletedBelow_) noDeletedBelow_ = index;
 }
 
 int32_t MediaDatabase::DeleteRecord(int32_t index) {
+    // The flag and the "no deleted slot below" mark change together, so an
+    // add never misses a slot that was just deleted.
+    platform::CriticalSectionGuard guard(storeLock_);
     if (!records_.Update(index, [](MediaElement& e) { e.info.mediaFlags = MVDB_MEDIA_DELETED; })) {
         return MVDB_ERR_OUT_OF_RANGE;
     }
@@ -61,6 +65,7 @@ int32_t MediaDatabase::ReplaceRecord(int32_t index, MediaInfo* info) {
     replacement.recordSize = sizeof(MediaInfo);
     replacement.updateTime = platform::CurrentTime();
     bool replaced = false;
+    platform::CriticalSectionGuard guard(storeLock_);
     records_.Update(index, [&](MediaElement& e) {
         if (IsDeleted(e.info)) return;
         e.info = replacement;
@@ -106,22 +111,20 @@ void ApplyModification(const MediaInfo& from, MediaInfo* to) {
 
 }  // namespace
 
-int32_t MediaDatabase::ModifyRecord(MediaInfo* info) {
-    if (info == nullptr) return MVDB_ERR_INVALID;
-    int32_t target = -1;
-    {
-        platform::CriticalSectionGuard guard(storeLock_);
-        if (records_.InRange(info->recordIndex)) {
-            target = info->recordIndex;  // a deleted slot too
-        } else {
-            // By key name: the last live match wins.
-            const TerminatedField key(info->keyName);
-            target = LastLiveWithKey(key.c_str());
-            if (target < 0) return MVDB_ERR_NOT_FOUND;
-            info->recordIndex = target;
-        }
-        const MediaInfo modification = *info;
-        records_.Update(target, [&](MediaElement& e) { ApplyModification(modification, &e.info); });
+int32_t MediaDatabase::ChooseModifyTarget(MediaInfo* info) const {
+    if (records_.InRange(info->recordIndex)) return info->recordIndex;  // a deleted slot too
+    // By key name: the last live match wins.
+    const TerminatedField key(info->keyName);
+    const int32_t target = LastLiveWithKey(key.c_str());
+    if (target < 0) return MVDB_ERR_NOT_FOUND;
+    info->recordIndex = target;
+    return target;
+}
+
+int32_t MediaDatabase::ModifyRecordAt(int32_t target, const MediaInfo& modification) {
+    platform::CriticalSectionGuard guard(storeLock_);
+    if (!records_.Update(target, [&](MediaElement& e) { ApplyModification(modification, &e.info); })) {
+        return MVDB_ERR_NOT_FOUND;
     }
     WriteRecord(target);
     return target;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/thread_annotations.h"
+
 namespace mvdb::platform {
 
 // ---- Files -----------------------------------------------------------------
@@ -115,25 +117,27 @@ std::unique_ptr<NamedLock> OpenNamedLock(const std::string& name);
 
 // ---- Critical sections -----------------------------------------------------
 
-// A recursive in-process lock.
-class CriticalSection {
+// A recursive in-process lock. The library's own code never takes one it
+// already holds (the thread-safety analysis checks that); the recursion is
+// kept for callers outside the analysis.
+class MVDB_CAPABILITY("mutex") CriticalSection {
 public:
     CriticalSection();
     ~CriticalSection();
     CriticalSection(const CriticalSection&) = delete;
     CriticalSection& operator=(const CriticalSection&) = delete;
-    void Enter();
-    void Leave();
+    void Enter() MVDB_ACQUIRE() MVDB_NO_THREAD_SAFETY_ANALYSIS;
+    void Leave() MVDB_RELEASE() MVDB_NO_THREAD_SAFETY_ANALYSIS;
 
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
-class CriticalSectionGuard {
+class MVDB_SCOPED_CAPABILITY CriticalSectionGuard {
 public:
-    explicit CriticalSectionGuard(CriticalSection& cs) : cs_(cs) { cs_.Enter(); }
-    ~CriticalSectionGuard() { cs_.Leave(); }
+    explicit CriticalSectionGuard(CriticalSection& cs) MVDB_ACQUIRE(cs) : cs_(cs) { cs_.Enter(); }
+    ~CriticalSectionGuard() MVDB_RELEASE() { cs_.Leave(); }
     CriticalSectionGuard(const CriticalSectionGuard&) = delete;
     CriticalSectionGuard& operator=(const CriticalSectionGuard&) = delete;
 

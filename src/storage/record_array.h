@@ -1,21 +1,36 @@
 // The in-memory array of one catalogue. Every access goes through a short
 // inner lock, so readers that the store lets run beside an append or a
 // rebuild never see storage that has moved or been freed. The inner lock is
-// never held while anything else is taken: it is the innermost lock.
+// never held while anything else is taken: it is the innermost lock (the
+// whole order is written down in catalogue/catalogue.h).
 //
 // Every change remembers how to undo itself with the transaction open on
 // the thread, so a change whose commit fails leaves memory as it was.
+//
+// Scans (ForEach, FindFirst, Snapshot, CopyRange) take the inner lock for at
+// most kScanChunk records at a time and let go of it between chunks, so a
+// point read beside a scan of the whole catalogue waits for one chunk at
+// most, never for the scan. A record changed while a scan runs is seen
+// either as it was or as it became; a scan that must not see changes runs
+// under its store's lock, which every change holds.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/thread_annotations.h"
 #include "storage/transaction.h"
 
 namespace mvdb {
+
+template <typename Record, typename SlotEntry>
+class Store;
 
 // Told of every change of a record array, under the array's inner lock, so
 // that what it derives from the records (the name indexes) stays current.
@@ -33,6 +48,9 @@ public:
 template <typename Record>
 class RecordArray {
 public:
+    // Records visited per hold of the inner lock in a scan.
+    static constexpr size_t kScanChunk = 256;
+
     // Set once, before the array is filled.
     void SetObserver(RecordObserver<Record>* observer) { observer_ = observer; }
 
@@ -70,6 +88,7 @@ public:
     }
 
     // Changes record `index` in place with fn(Record&); false when absent.
+    // fn runs under the inner lock: quick, no I/O, no call into the array.
     template <typename Fn>
     bool Update(int32_t index, Fn&& fn) {
         platform::CriticalSectionGuard guard(lock_);
@@ -123,27 +142,52 @@ public:
 
     void Clear() { Replace({}); }
 
-    // Calls fn(index, const Record&) for each record in order, under the
-    // inner lock; fn must not call back into the array.
+    // Calls fn(index, const Record&) for each record in order, a chunk at a
+    // time under the inner lock; fn must be quick, do no I/O and not call
+    // back into the array.
     template <typename Fn>
     void ForEach(Fn&& fn) const {
-        platform::CriticalSectionGuard guard(lock_);
-        for (size_t i = 0; i < records_.size(); ++i) fn(static_cast<int32_t>(i), records_[i]);
+        FindFirst([&fn](int32_t i, const Record& r) {
+            fn(i, r);
+            return false;
+        });
     }
 
-    // The index of the first record for which pred holds, or -1.
+    // The index of the first record from `from` on for which pred holds, or
+    // -1. pred(const Record&) or pred(index, const Record&), under the same
+    // rules as ForEach.
     template <typename Pred>
     int32_t FindFirst(Pred&& pred, int32_t from = 0) const {
-        platform::CriticalSectionGuard guard(lock_);
-        for (size_t i = from < 0 ? 0 : static_cast<size_t>(from); i < records_.size(); ++i) {
-            if (pred(records_[i])) return static_cast<int32_t>(i);
+        size_t i = from < 0 ? 0 : static_cast<size_t>(from);
+        for (;;) {
+            platform::CriticalSectionGuard guard(lock_);
+            const size_t end = std::min(records_.size(), i + kScanChunk);
+            if (i >= end) return -1;
+            for (; i < end; ++i) {
+                if (Holds(pred, i, records_[i])) return static_cast<int32_t>(i);
+            }
         }
-        return -1;
     }
 
-    std::vector<Record> Snapshot() const {
+    // Copies up to `max` records from index `from` on into `out` (replacing
+    // its content) under one hold of the inner lock; returns how many.
+    size_t CopyRange(int32_t from, size_t max, std::vector<Record>* out) const {
         platform::CriticalSectionGuard guard(lock_);
-        return std::vector<Record>(records_.begin(), records_.end());
+        const size_t begin = from < 0 ? 0 : static_cast<size_t>(from);
+        const size_t end = begin >= records_.size() ? begin : std::min(records_.size(), begin + max);
+        out->assign(records_.begin() + static_cast<ptrdiff_t>(begin),
+                    records_.begin() + static_cast<ptrdiff_t>(end));
+        return end - begin;
+    }
+
+    // A copy of the whole array, taken a chunk at a time.
+    std::vector<Record> Snapshot() const {
+        std::vector<Record> all;
+        std::vector<Record> chunk;
+        while (CopyRange(static_cast<int32_t>(all.size()), kScanChunk * 4, &chunk) > 0) {
+            all.insert(all.end(), chunk.begin(), chunk.end());
+        }
+        return all;
     }
 
 private:
@@ -168,7 +212,7 @@ private:
     using Storage = std::vector<Record, DefaultInitAllocator<Record>>;
 
     // Called under the inner lock before a change.
-    void RememberRecord(int32_t index) {
+    void RememberRecord(int32_t index) MVDB_REQUIRES(lock_) {
         if (Transaction::Current() == nullptr) return;
         const Record former = records_[static_cast<size_t>(index)];
         RememberUndo([this, index, former] {
@@ -178,7 +222,7 @@ private:
             if (observer_) observer_->Changed(index, former);
         });
     }
-    void RememberSize() {
+    void RememberSize() MVDB_REQUIRES(lock_) {
         if (Transaction::Current() == nullptr) return;
         const size_t former = records_.size();
         RememberUndo([this, former] {
@@ -189,8 +233,20 @@ private:
         });
     }
 
+    template <typename Pred>
+    static bool Holds(Pred& pred, size_t i, const Record& record) {
+        if constexpr (std::is_invocable_v<Pred&, int32_t, const Record&>) {
+            return pred(static_cast<int32_t>(i), record);
+        } else {
+            return pred(record);
+        }
+    }
+
+    // The store's lock is taken before this one, never after.
+    template <typename, typename>
+    friend class Store;
     mutable platform::CriticalSection lock_;
-    Storage records_;
+    Storage records_ MVDB_GUARDED_BY(lock_);
     RecordObserver<Record>* observer_ = nullptr;
 };
 

@@ -1,6 +1,10 @@
 // The 64 numbered result slots of a store. A Check or Find call rebuilds
-// one slot under that slot's lock; a Get call reads one entry. Each entry is
-// a copy taken when the slot was filled, so later changes do not reach it.
+// one slot; a Get call reads one entry. Each entry is a copy taken when the
+// slot was filled, so later changes do not reach it. The new list is built
+// without the slot's lock and put in place under it, so a Get on the slot
+// never waits for the scan that fills it: it reads the former list until
+// the new one is complete. Of two rebuilds of one slot at once, the one
+// that finishes last stays.
 #pragma once
 
 #include <array>
@@ -9,6 +13,7 @@
 
 #include "mvdb.h"
 #include "platform/platform.h"
+#include "platform/thread_annotations.h"
 
 namespace mvdb {
 
@@ -23,11 +28,15 @@ public:
     // Returns the slot's new length.
     template <typename Fill>
     int32_t Rebuild(int32_t slot, Fill&& fill) {
+        std::vector<Entry> entries;
+        fill(entries);
+        const int32_t length = static_cast<int32_t>(entries.size());
         Slot& s = slots_[static_cast<size_t>(slot)];
-        platform::CriticalSectionGuard guard(s.lock);
-        s.entries.clear();
-        fill(s.entries);
-        return static_cast<int32_t>(s.entries.size());
+        {
+            platform::CriticalSectionGuard guard(s.lock);
+            s.entries.swap(entries);
+        }
+        return length;  // the former list is freed here, outside the lock
     }
 
     // Copies entry n of the slot; false when the slot has no such entry.
@@ -49,7 +58,7 @@ public:
 private:
     struct Slot {
         mutable platform::CriticalSection lock;
-        std::vector<Entry> entries;
+        std::vector<Entry> entries MVDB_GUARDED_BY(lock);
     };
     std::array<Slot, kCount> slots_;
 };

@@ -7,6 +7,7 @@
 
 #include "mvdb.h"
 #include "platform/platform.h"
+#include "platform/thread_annotations.h"
 
 namespace mvdb {
 
@@ -27,7 +28,7 @@ public:
 
 private:
     mutable platform::CriticalSection lock_;
-    DBAccount block_;
+    DBAccount block_ MVDB_GUARDED_BY(lock_);
 };
 
 }  // namespace mvdb

@@ -2,6 +2,13 @@
 // the record array, the store lock, the result slots, and the whole-file,
 // single-record and header writes, each part of the change (Transaction)
 // open on the thread. Each catalogue adds only its own rules.
+//
+// The store lock orders the changes of one catalogue: every change of the
+// array holds it from its checks through the registration of its writes.
+// Readers never take it: they read through the array's own short inner
+// lock. The bytes a change writes are collected when it commits, under the
+// journal's lock, so they are always the latest and an older copy never
+// overtakes a newer one.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +19,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/thread_annotations.h"
 #include "storage/record_array.h"
 #include "storage/record_file.h"
 #include "storage/result_slots.h"
@@ -46,8 +54,9 @@ public:
 
     // Rewrites the whole file from memory as part of the current change.
     // A store that is not the writer but saves all the same (see
-    // StorePolicy) writes straight to its file. 0 or a failure result.
-    int32_t SaveAll() {
+    // StorePolicy) writes straight to its file, under the store lock that
+    // every change holds, so its copy is the latest. 0 or a failure result.
+    int32_t SaveAll() MVDB_REQUIRES(storeLock_) {
         if (policy_.saveWithoutWriterResult != 0 && !file_.IsWriter()) return policy_.saveWithoutWriterResult;
         if (!file_.IsOpen()) return -1;
         if (!file_.IsWriter()) {
@@ -72,7 +81,7 @@ public:
     // Writes record `index` as part of the current change, and the count
     // when the file's differs. A reader writes nothing. 0, the policy's
     // result for a reader, or MVDB_ERR_WRITE when the change failed.
-    int32_t WriteRecord(int32_t index) {
+    int32_t WriteRecord(int32_t index) MVDB_REQUIRES(storeLock_) {
         if (!file_.IsWriter()) return policy_.writeWithoutWriterResult;
         if (!file_.IsOpen() || !records_.InRange(index)) return 0;
         return Transaction::Within([this, index](Transaction& change) {
@@ -107,6 +116,12 @@ public:
                 out.Write(file_, kAccountOffset, block.data(), block.size());
             });
         });
+    }
+
+    // SaveAll under the store lock, for callers that do not hold it.
+    int32_t LockAndSaveAll() MVDB_EXCLUDES(storeLock_) {
+        platform::CriticalSectionGuard guard(storeLock_);
+        return SaveAll();
     }
 
 protected:
@@ -155,7 +170,9 @@ protected:
     int32_t committedCount_ = kUnknownCount;
     StorePolicy policy_;
     std::string path_;
-    mutable platform::CriticalSection storeLock_;
+    // The catalogue-level component takes its own lock before a store lock.
+    friend class Catalogue;
+    mutable platform::CriticalSection storeLock_ MVDB_ACQUIRED_BEFORE(records_.lock_);
     RecordArray<Record> records_;
     ResultSlots<SlotEntry> slots_;
 };

@@ -66,11 +66,6 @@ int RunDelMedia(CommandContext& context, const DelMediaOptions& options) {
     GetMediaInfo(db, options.index, &info);
     const std::string item = "media item " + std::to_string(options.index);
     const int32_t result = DelMediaInfo(db, options.index);
-    // The library asks the item's category before it deletes the item.
-    if (result == MVDB_ERR_OUT_OF_RANGE) {
-        Refuse(item + " cannot be deleted: it is filed in a category that is gone (" +
-               CategoryAbsence(db, info.categoryId) + ")");
-    }
     if (result == MVDB_ERR_ACCESS_DENIED)
         Refuse("category " + std::to_string(info.categoryId) + " forbids removing media");
     if (result < 0) Refuse(item + " was not deleted: " + ResultText(result));
