@@ -41,8 +41,7 @@ int32_t MediaDatabase::CheckedElement(int32_t index, MediaElement* element) cons
 
 int32_t MediaDatabase::SetAddInfo(int32_t index, int32_t number, int32_t size, int32_t type,
                                   const void* data) {
-    // Held through the write, so a concurrent change of the same item
-    // (a replace) never writes an older copy over this one.
+    // Orders this change with the item's other changes (a replace).
     platform::CriticalSectionGuard guard(storeLock_);
     MediaElement element;
     if (const int32_t rc = CheckedElement(index, &element); rc != 0) return rc;
@@ -61,7 +60,7 @@ int32_t MediaDatabase::SetAddInfo(int32_t index, int32_t number, int32_t size, i
     // the record that describes it commits: a crash leaves the old piece or
     // the new one, never neither.
     int32_t result = 0;
-    const int32_t committed = Transaction::Within([&](Transaction& change) {
+    const int32_t committed = Transaction::Within([&](Transaction& change) MVDB_REQUIRES(storeLock_) {
         if (!change.PutInfo(infoFolder_, InfoFileName(index, number), data, static_cast<size_t>(size))) {
             result = MVDB_ERR_WRITE;
             return;

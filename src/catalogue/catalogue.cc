@@ -2,6 +2,8 @@
 // query that starts from a client's login.
 #include "catalogue/catalogue.h"
 
+#include "storage/transaction.h"
+
 namespace mvdb {
 
 namespace {
@@ -10,13 +12,22 @@ bool Has(uint32_t flags, uint32_t bit) { return (flags & bit) != 0; }
 
 }  // namespace
 
+int32_t Catalogue::Committed(int32_t result) {
+    // The change open on this thread commits while the change lock is held,
+    // so no other change builds on one that fails and is undone.
+    if (Transaction* change = Transaction::Current()) {
+        if (const int32_t committed = change->Commit(); committed != 0) return committed;
+    }
+    return result;
+}
+
 int32_t Catalogue::AddMedia(MediaInfo* info) {
     if (info == nullptr) return MVDB_ERR_INVALID;
     platform::CriticalSectionGuard guard(changeLock_);
     uint32_t flags = 0;
     if (categories_.GetAccessFlags(info->categoryId, &flags) != 0) return MVDB_ERR_OUT_OF_RANGE;
     if (Has(flags, MVDB_CATEGORY_NO_MEDIA_ADDITION)) return MVDB_ERR_ACCESS_DENIED;
-    return media_.AddRecord(info);
+    return Committed(media_.AddRecord(info));
 }
 
 int32_t Catalogue::DeleteMedia(int32_t index) {
@@ -29,7 +40,7 @@ int32_t Catalogue::DeleteMedia(int32_t index) {
     if (categories_.GetAccessFlags(stored.categoryId, &flags) == 0 &&
         Has(flags, MVDB_CATEGORY_NO_MEDIA_REMOVAL))
         return MVDB_ERR_ACCESS_DENIED;
-    return media_.DeleteRecord(index);
+    return Committed(media_.DeleteRecord(index));
 }
 
 namespace {
@@ -100,14 +111,14 @@ int32_t Catalogue::ModifyMedia(MediaInfo* info) {
     }
     const int32_t result = media_.ModifyRecordAt(target, modification);
     if (result >= 0) info->recordIndex = modification.recordIndex;
-    return result;
+    return Committed(result);
 }
 
 int32_t Catalogue::ClearMedia() {
     platform::CriticalSectionGuard guard(changeLock_);
     categories_.Clear();
     media_.Clear();
-    return 0;
+    return Committed(0);
 }
 
 int32_t Catalogue::Initialize() {
@@ -115,7 +126,7 @@ int32_t Catalogue::Initialize() {
     categories_.Clear();
     media_.Clear();
     clients_.Clear();
-    return 0;
+    return Committed(0);
 }
 
 int32_t Catalogue::CollectChangedSinceLogin(const char* clientName, int32_t slot) {

@@ -5,8 +5,9 @@
 // the categories before the media. Each exported change that reads one store
 // to change another is one function here, run whole under the change lock,
 // so no other change comes between its checks and its changes (no live
-// item ever ends up in a deleted category), and each is the one place where
-// its writes to several files begin and end together.
+// item ever ends up in a deleted category). Each runs inside the one
+// transaction its export opens (frame/export_guard.h), so its writes to
+// several files commit together.
 //
 // Lock order. A thread that holds one of these locks takes only locks
 // further down the list, never one above it:
@@ -15,11 +16,12 @@
 //      then client store; no code holds two store locks at once;
 //   3. a result slot's lock (ResultSlots), held only to put a finished
 //      list in place or to read one entry;
-//   4. a record array's inner lock (RecordArray), held for one record or
-//      one chunk of a scan and never while anything else is taken, except
-//      by a load, which reads the file into the array;
-//   5. the shared account's lock, and the file-access lock inside the file
-//      layer (RecordFile), under which nothing else is taken.
+//   4. the journal's lock (Journal), held while a change commits: the bytes
+//      of the change are copied out of the arrays and written under it;
+//   5. the leaves, under which nothing else is taken: a record array's inner
+//      lock (RecordArray), held for one record or one chunk of a scan (a
+//      load also reads its file into the array under it), the shared
+//      account's lock, and a file's file-access lock (RecordFile).
 // Point reads (GetMediaInfo and the like) take only the inner lock of one
 // array, and scans let go of it between chunks, so a point read never waits
 // for a scan or for a change's file writes. clang's thread-safety analysis
@@ -64,6 +66,10 @@ public:
     int32_t CollectChangedSinceLogin(const char* clientName, int32_t slot);
 
 private:
+    // Commits the change open on this thread, if any, before the change
+    // lock goes: `result`, or MVDB_ERR_WRITE when the change did not become
+    // durable (memory is then as it was before the change).
+    int32_t Committed(int32_t result) MVDB_REQUIRES(changeLock_);
     // Moves every live item whose category does not exist into the nearest
     // existing ancestor of that category, else into the Root.
     void RefileOrphanedMedia() MVDB_REQUIRES(changeLock_);

@@ -30,7 +30,7 @@ int32_t NearestLiveCategory(const std::vector<CategoryInfo>& all, int32_t id) {
 
 int32_t Catalogue::AddCategory(CategoryInfo* info) {
     platform::CriticalSectionGuard guard(changeLock_);
-    return categories_.AddRecord(info);
+    return Committed(categories_.AddRecord(info));
 }
 
 int32_t Catalogue::ReplaceCategory(int32_t position, CategoryInfo* info) {
@@ -46,7 +46,7 @@ int32_t Catalogue::ReplaceCategory(int32_t position, CategoryInfo* info) {
     // A replacement may mark the category deleted; its items then move as
     // they would after a deletion.
     if (IsTombstone(*info)) RefileOrphanedMedia();
-    return 0;
+    return Committed(0);
 }
 
 int32_t Catalogue::DeleteCategory(int32_t position, int32_t mode) {
@@ -66,7 +66,7 @@ int32_t Catalogue::DeleteCategory(int32_t position, int32_t mode) {
     // In every mode: category-neutral items, which did not hold the
     // deletion back, leave the deleted categories too.
     RefileOrphanedMedia();
-    return 0;
+    return Committed(0);
 }
 
 void Catalogue::RefileOrphanedMedia() {

@@ -36,6 +36,11 @@ int32_t MediaDatabase::AddRecord(MediaInfo* info) {
         }
     }
     noDeletedBelow_ = index + 1;
+    // When the change does not commit, the slot is free again.
+    RememberUndo([this, index] {
+        platform::CriticalSectionGuard undoGuard(storeLock_);
+        NoteDeletedSlot(index);
+    });
     WriteRecord(index);
     return index;
 }
