@@ -80,7 +80,8 @@ TEST_F(ChangeTest, DelCategoryRefusalsNameTheRuleThatApplied) {
 TEST_F(ChangeTest, DelCategoryModes) {
     ASSERT_EQ(RunTool({"del-media", "20"}).exitCode, 0);
     // Mode 2: Kids moves up to the Root and keeps its item.
-    EXPECT_EQ(RunToolJson({"del-category", "2", "--mode", "2"}), json({{"deleted", 2}, {"mode", 2}}));
+    EXPECT_EQ(RunToolJson({"del-category", "2", "--mode", "2"}),
+              json({{"deleted", 2}, {"formatVersion", 1}, {"mode", 2}}));
     EXPECT_EQ(CategoryAtPosition(3).parentId, 0);
     // Mode 1 takes the subtree; an item of a subcategory goes to the parent.
     ASSERT_EQ(RunToolJson({"add-category", "Sub", "--parent", "3"})["id"], 2);
@@ -161,7 +162,7 @@ TEST_F(ChangeTest, InitAsksUnlessTold) {
     EXPECT_NE(Refusal({"init"}, 2).find("--yes"), std::string::npos);
     EXPECT_EQ(RunToolJson({"status"})["counts"]["categories"]["live"], 4);  // nothing changed
 
-    EXPECT_EQ(RunToolJson({"init", "--yes"}), json({{"categories", 2}, {"media", 20}}));
+    EXPECT_EQ(RunToolJson({"init", "--yes"}), json({{"categories", 2}, {"formatVersion", 1}, {"media", 20}}));
     const json counts = RunToolJson({"status"})["counts"];
     EXPECT_EQ(counts["categories"], json({{"live", 2}, {"deleted", 0}}));
     EXPECT_EQ(counts["media"], json({{"live", 20}, {"deleted", 0}}));
