@@ -97,6 +97,42 @@ TEST_F(AddInfoTest, MissingAndShortFiles) {
     EXPECT_EQ(CheckAddInfo(h(), kItem), 1);  // the missing piece is forgotten
 }
 
+// Stored sizes come from the media file and are checked against the info
+// file: a size the file cannot satisfy is reported, never trusted for a
+// buffer, and fails the search's info test of that item alone.
+TEST_F(AddInfoTest, StoredSizesAreCheckedAgainstTheFile) {
+    ASSERT_EQ(SetAddInfo(h(), kItem - 1, 0, 5, 0, "hello"), 0);
+    ASSERT_EQ(SetAddInfo(h(), kItem, 0, 5, 0, "hello"), 0);
+    db_.Close();
+    const std::string sound = test::ReadFileBytes(mediaFile());
+    const size_t sizeField = 174 + 1224 * kItem + 960 + 4 + 4;
+    for (const int32_t stored : {0x7FFFFFFF, -5, 6}) {
+        SCOPED_TRACE(stored);
+        std::string damaged = sound;
+        std::memcpy(damaged.data() + sizeField, &stored, sizeof stored);
+        test::WriteFileBytes(mediaFile(), damaged);
+        test::OpenDatabase db;
+        ASSERT_TRUE(db.ok());
+        int32_t size = 0, type = -1;
+        EXPECT_EQ(GetAddInfoType(db.get(), kItem, 0, &size, &type), MVDB_ERR_SHORT_READ);
+        EXPECT_EQ(size, stored);
+        char buffer[16] = {};
+        EXPECT_EQ(GetAddInfo(db.get(), kItem, 0, buffer), MVDB_ERR_SHORT_READ);
+        EXPECT_EQ(std::strlen(buffer), stored > 0 ? 5u : 0u);
+
+        FindCriteria node{};
+        node.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
+        node.criteriaKind = MVDB_CRITERIA_TEXT;
+        node.criteriaTarget = MVDB_TARGET_ADDINFO;
+        node.combineRule = MVDB_COMBINE_REQUIRED;
+        std::strcpy(node.pattern, "hello");
+        ASSERT_EQ(FindMedia(db.get(), 0, &node, 0), 1);
+        MediaInfo found{};
+        ASSERT_EQ(GetChangedData(db.get(), 0, &found, 0), 0);
+        EXPECT_EQ(found.recordIndex, kItem - 1);
+    }
+}
+
 TEST_F(AddInfoTest, DeletingAnItemTakesItsFilesAndARemovedPieceStaysRemoved) {
     for (int32_t n : {0, 4, 7}) ASSERT_EQ(SetAddInfo(h(), kItem, n, 3, n, "abc"), 0);
     ASSERT_EQ(SetAddInfo(h(), kItem - 1, 1, 3, 1, "xyz"), 0);

@@ -1,10 +1,13 @@
 // Loading damaged, short and unusual files, and the writer and reader roles.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 
 #include "frame/database_handle.h"
+#include "storage/account.h"
 #include "support/container_bytes.h"
 #include "support/test_database.h"
 
@@ -213,7 +216,8 @@ TEST_F(ContainerTest, ASecondStoreOfAKindIsAReader) {
         EXPECT_EQ(reader.GetCount(), kReaderCategories);
         EXPECT_EQ(reader.WriteRecord(1), MVDB_ERR_WRITE);
         EXPECT_EQ(ReadFileBytes(categoryFile()), categoryBefore);
-        EXPECT_EQ(reader.Clear(), 0);  // a whole rewrite is tried all the same
+        reader.Clear();  // resets the reader's memory; the file stays the writer's
+        EXPECT_EQ(ReadFileBytes(categoryFile()), categoryBefore);
     }
     {
         MediaDatabase reader(account, *codePage);
@@ -225,10 +229,152 @@ TEST_F(ContainerTest, ASecondStoreOfAKindIsAReader) {
         EXPECT_EQ(ReadFileBytes(mediaFile()), mediaBefore);
     }
     {
+        const std::string clientBefore = ReadFileBytes(clientFile());
         ClientDatabase reader(account, *codePage);
         EXPECT_FALSE(reader.IsWriter());
         EXPECT_EQ(reader.WriteRecord(0), MVDB_ERR_INVALID);
+        reader.Clear();
+        EXPECT_EQ(ReadFileBytes(clientFile()), clientBefore);
     }
+}
+
+// The copies kept beside `file`: names that begin "<file>.damaged-".
+std::vector<std::string> KeptCopies(const std::string& file) {
+    const std::filesystem::path path(file);
+    const std::string prefix = path.filename().string() + ".damaged-";
+    std::vector<std::string> copies;
+    for (const auto& entry : std::filesystem::directory_iterator(path.parent_path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) == 0) copies.push_back(entry.path().string());
+    }
+    return copies;
+}
+
+std::string WithPasswordLength(std::string container, int32_t length) {
+    std::memcpy(container.data() + 26 + 124, &length, sizeof length);
+    return container;
+}
+
+// A file that cannot be read is copied whole beside itself before the fresh
+// content replaces it, and a second copy never overwrites the first.
+TEST_F(ContainerTest, DamagedFilesAreKeptWholeBeforeAFreshOneReplacesThem) {
+    std::vector<CategoryInfo> categories = {Category(0, "Root", -1), Category(1, "Mine", 0)};
+    const std::string categoryRecords = RecordBytes(categories);
+    std::string wrongMagic = ContainerBytes(NamedAccount("owner"), 2, categoryRecords);
+    wrongMagic[3] = 'X';
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string bytes;
+    };
+    const std::vector<Case> cases = {
+        {"category file with a wrong magic", categoryFile(), wrongMagic},
+        {"category file cut inside the account block", categoryFile(),
+         ContainerBytes(NamedAccount("owner"), 2, categoryRecords).substr(0, 100)},
+        {"category file whose records cannot be read", categoryFile(),
+         ContainerBytes(NamedAccount("owner"), -3, categoryRecords)},
+        {"media file with a wrong magic", mediaFile(),
+         "Marovale data base ver 0.8" + ContainerBytes(DBAccount{}, 3, MediaElements(3)).substr(26)},
+        {"media file cut inside the account block", mediaFile(),
+         ContainerBytes(DBAccount{}, 3, MediaElements(3)).substr(0, 60)},
+        {"client file with a damaged account block", clientFile(),
+         WithPasswordLength(ContainerBytes(DBAccount{}, 2, RecordBytes(std::vector<ClientInfo>(2))), 65)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string& file = c.file;
+        for (const std::string& old : KeptCopies(file)) std::filesystem::remove(old);
+        for (int round = 1; round <= 2; ++round) {
+            WriteFileBytes(file, c.bytes);
+            {
+                test::OpenDatabase db;
+                ASSERT_TRUE(db.ok());
+            }
+            EXPECT_NE(ReadFileBytes(file), c.bytes);  // replaced by a fresh file
+            const std::vector<std::string> copies = KeptCopies(file);
+            ASSERT_EQ(copies.size(), static_cast<size_t>(round));
+            for (const std::string& copy : copies) EXPECT_EQ(ReadFileBytes(copy), c.bytes);
+        }
+        std::filesystem::remove(file);
+        for (const std::string& old : KeptCopies(file)) std::filesystem::remove(old);
+    }
+    // New, empty files and sound ones leave no copies behind.
+    {
+        test::OpenDatabase db;
+        ASSERT_TRUE(db.ok());
+    }
+    for (const std::string& file : {categoryFile(), mediaFile(), clientFile()}) {
+        EXPECT_TRUE(KeptCopies(file).empty()) << file;
+    }
+}
+
+// When no copy can be made, the damaged file is left exactly as it was and
+// the store works in memory.
+TEST_F(ContainerTest, ADamagedFileThatCannotBeCopiedIsLeftAlone) {
+    std::string damaged =
+        ContainerBytes(NamedAccount("owner"), 1, RecordBytes(std::vector{Category(0, "R", -1)}));
+    damaged[0] = 'm';
+    WriteFileBytes(categoryFile(), damaged);
+    // Every name a copy could take in the next seconds is taken already.
+    const auto now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    for (std::time_t t = now - 1; t <= now + 5; ++t) {
+        std::tm parts{};
+        gmtime_r(&t, &parts);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &parts);
+        const std::string stem = categoryFile() + ".damaged-" + stamp;
+        std::filesystem::create_directory(stem);
+        for (int n = 2; n <= 100; ++n) std::filesystem::create_directory(stem + "-" + std::to_string(n));
+    }
+    {
+        test::OpenDatabase db;
+        ASSERT_TRUE(db.ok());
+        CategoryDatabase& categories = Handle(db).categories();
+        EXPECT_FALSE(categories.IsWriter());
+        EXPECT_EQ(categories.GetCount(), 2);  // the defaults, in memory
+        CategoryInfo added = Category(0, "only in memory", 0);
+        EXPECT_EQ(AddCategoryInfo(db.get(), &added), 2);
+    }
+    EXPECT_EQ(ReadFileBytes(categoryFile()), damaged);
+}
+
+// A header field that one file's rule rejects (a password length the client
+// file refuses) never travels into another file's header, so no sequence of
+// opens and rewrites discards the clients and users.
+TEST_F(ContainerTest, AnAccountBlockOneFileRejectsNeverReachesAnother) {
+    {
+        test::OpenDatabase db;
+        ASSERT_TRUE(db.ok());
+    }
+    WriteFileBytes(mediaFile(), WithPasswordLength(ReadFileBytes(mediaFile()), 70));
+    std::filesystem::remove(clientFile());
+    {
+        test::OpenDatabase db;
+        ASSERT_TRUE(db.ok());
+        ClientInfo client{};
+        std::strcpy(client.clientName, "player");
+        ASSERT_EQ(AddClientInfo(db.get(), &client), 0);
+        DBAccount user{};
+        std::strcpy(user.userName, "alice");
+        std::strcpy(user.password, "pw");
+        user.passwordLength = 2;
+        user.userLevel = 3;
+        ScrambleAccount(&user);
+        ASSERT_EQ(AddUser(db.get(), &user), 1);
+    }
+    // The new client file's header carries the account in a form it accepts.
+    const std::string clientBytes = ReadFileBytes(clientFile());
+    ASSERT_GE(clientBytes.size(), 174u);
+    DBAccount stored;
+    std::memcpy(&stored, clientBytes.data() + 26, sizeof stored);
+    EXPECT_GE(stored.passwordLength, 0);
+    EXPECT_LE(stored.passwordLength, 59);
+    test::OpenDatabase db;
+    ASSERT_TRUE(db.ok());
+    EXPECT_EQ(GetClientCount(db.get()), 2);
+    EXPECT_EQ(CountInFile(ReadFileBytes(clientFile())), 2);
+    EXPECT_EQ(LoginUser(db.get(), "alice", "pw"), 3);
+    EXPECT_TRUE(KeptCopies(clientFile()).empty());
 }
 
 }  // namespace

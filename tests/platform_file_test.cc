@@ -1,6 +1,7 @@
 // Files of the platform layer: positioned reads and writes, sharing, removal.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -157,6 +158,55 @@ TEST_F(PlatformFileTest, ThreadsSharingAFileKeepTheirOffsets) {
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(mismatches[t], 0) << "thread " << t;
     EXPECT_EQ(file->Size(), static_cast<int64_t>(8 * kThreads * kRecord));
 }
+
+#if !defined(_WIN32)
+// Range locks belong to one open of a file: a second open of the same file,
+// even in this process, is excluded until the first closes.
+TEST_F(PlatformFileTest, ARangeLockExcludesEveryOtherOpenOfTheFile) {
+    std::unique_ptr<platform::File> first = platform::OpenAlways(path_);
+    std::unique_ptr<platform::File> second = platform::OpenAlways(path_);
+    ASSERT_TRUE(first && second);
+    EXPECT_TRUE(first->TryLockRange(0, 1));
+    EXPECT_TRUE(first->TryLockRange(0, 1));  // the holder may take it again
+    EXPECT_FALSE(second->TryLockRange(0, 1));
+    EXPECT_TRUE(second->TryLockRange(1, 1));  // other bytes stay free
+    first.reset();
+    EXPECT_TRUE(second->TryLockRange(0, 1));
+}
+
+// Threads that share one open file wait for each other on LockRange, as
+// threads with opens of their own do; the lock may be taken recursively.
+TEST_F(PlatformFileTest, LockRangeExcludesThreadsSharingTheFileAndOtherOpens) {
+    std::unique_ptr<platform::File> shared = platform::OpenAlways(path_);
+    ASSERT_TRUE(shared);
+    constexpr int kRounds = 200;
+    int counter = 0;
+    std::atomic<int> inside{0};
+    std::atomic<int> overlaps{0};
+    const auto work = [&](platform::File& file) {
+        for (int round = 0; round < kRounds; ++round) {
+            file.LockRange(1, 1);
+            file.LockRange(1, 1);
+            if (inside.fetch_add(1) != 0) ++overlaps;
+            const int seen = counter;
+            std::this_thread::yield();
+            counter = seen + 1;
+            inside.fetch_sub(1);
+            file.UnlockRange(1, 1);
+            file.UnlockRange(1, 1);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t) threads.emplace_back([&] { work(*shared); });
+    threads.emplace_back([&] {
+        std::unique_ptr<platform::File> own = platform::OpenAlways(path_);
+        if (own) work(*own);
+    });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(overlaps.load(), 0);
+    EXPECT_EQ(counter, 3 * kRounds);
+}
+#endif
 
 }  // namespace
 }  // namespace mvdb

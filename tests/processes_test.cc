@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "frame/database_handle.h"
 #include "support/container_bytes.h"
@@ -132,9 +134,11 @@ TEST_F(ProcessesTest, AKilledHolderReleasesTheDatabaseAndItsWritesStay) {
 }
 
 TEST_F(ProcessesTest, AFileLockLeftByAKilledHolderCountsAsAcquired) {
-    Child child([] {
-        auto lock = platform::OpenNamedLock("Marovale FileAccess Media");
-        lock->Acquire();
+    Child child([this] {
+        // Kept until the process is killed.
+        auto* file = platform::OpenAlways(mediaFile()).release();
+        if (file == nullptr) return false;
+        platform::OpenFileAccessLock(*file, "Marovale FileAccess Media").release()->Acquire();
         return true;
     });
     ASSERT_EQ(child.Ready(), 'y');
@@ -166,6 +170,92 @@ TEST_F(ProcessesTest, TheSecondProcessToBuildAStoreIsAReader) {
     test::OpenDatabase again;  // the writer mutex went with its process
     ASSERT_TRUE(again.ok());
     EXPECT_TRUE(FromHandle(again.get())->categories().IsWriter());
+}
+
+// Two processes whose environments differ (each its own lock folder and
+// runtime folder) may both open the database; the files still have one
+// writer each, so the second never writes over the first one's records.
+TEST_F(ProcessesTest, OpenersWithDifferentEnvironmentsNeverBothWriteAFile) {
+    const auto useEnvironment = [this](const char* tag) {
+        ::setenv("MVDB_LOCK_DIR", (folder_ / (std::string("locks-") + tag)).c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (folder_ / (std::string("run-") + tag)).c_str(), 1);
+    };
+    const auto addClient = [](MVDB_HANDLE h, const char* name) {
+        ClientInfo client{};
+        std::strcpy(client.clientName, name);
+        return AddClientInfo(h, &client);
+    };
+    Child first([&] {
+        useEnvironment("a");
+        MVDB_HANDLE h = OpenMVDB();
+        if (h == MVDB_INVALID_HANDLE) return false;
+        CategoryInfo category{};
+        std::strcpy(category.categoryName, "first's");
+        return addClient(h, "first") == 0 && AddCategoryInfo(h, &category) == 2;
+    });
+    ASSERT_EQ(first.Ready(), 'y');
+    Child second([&] {
+        useEnvironment("b");
+        MVDB_HANDLE h = OpenMVDB();
+        if (h == MVDB_INVALID_HANDLE) return false;
+        DatabaseHandle& handle = *FromHandle(h);
+        const bool readers =
+            !handle.categories().IsWriter() && !handle.media().IsWriter() && !handle.clients().IsWriter();
+        CategoryInfo category{};
+        std::strcpy(category.categoryName, "second's");
+        MediaInfo item{};
+        std::strcpy(item.title, "second's item");
+        addClient(h, "second");
+        AddCategoryInfo(h, &category);
+        AddMediaInfo(h, &item);
+        InitializeDB(h);  // a whole rewrite of every file, from a reader
+        CloseMVDB(h);
+        return readers;
+    });
+    EXPECT_EQ(second.Ready(), 'y');
+    second.Finish();
+    first.Finish();
+
+    test::OpenDatabase db;
+    ASSERT_TRUE(db.ok());
+    ASSERT_EQ(GetClientCount(db.get()), 1);
+    ClientInfo client{};
+    ASSERT_EQ(GetClientInfo(db.get(), 0, &client), 0);
+    EXPECT_STREQ(client.clientName, "first");
+    ASSERT_EQ(GetCategoryCount(db.get()), 3);
+    CategoryInfo category{};
+    ASSERT_EQ(GetCategoryInfo(db.get(), 2, &category), 0);
+    EXPECT_STREQ(category.categoryName, "first's");
+    EXPECT_EQ(GetMediaCount(db.get()), 20);
+}
+
+// The machine-wide duplication mutex lives where every process finds it,
+// whatever its runtime folder, unless MVDB_LOCK_DIR names another place.
+TEST_F(ProcessesTest, TheDuplicationCheckDoesNotDependOnTheRuntimeFolder) {
+    const std::string name = "mvdb processes test " + std::to_string(::getpid()) + " " +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    const auto createIn = [&](const std::string& runtime, std::unique_ptr<platform::NamedMarker>* marker) {
+        ::unsetenv("MVDB_LOCK_DIR");
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        return platform::CreateMarker(name, marker);
+    };
+    const char* runtimeBefore = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = runtimeBefore != nullptr ? runtimeBefore : "";
+    std::unique_ptr<platform::NamedMarker> held;
+    ASSERT_EQ(createIn(folder_ / "run-a", &held), platform::MarkerResult::kCreated);
+    Child other([&] {
+        std::unique_ptr<platform::NamedMarker> marker;
+        return createIn(folder_ / "run-b", &marker) == platform::MarkerResult::kExisted;
+    });
+    EXPECT_EQ(other.Ready(), 'y');
+    other.Finish();
+    held.reset();
+    if (runtimeBefore != nullptr) {
+        ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_RUNTIME_DIR");
+    }
+    ::setenv("MVDB_LOCK_DIR", (folder_ / "locks").c_str(), 1);
 }
 
 }  // namespace

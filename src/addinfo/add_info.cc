@@ -1,8 +1,10 @@
 // Additional info: up to eight pieces of bytes per item, one info file
 // each, described in the item's info area; or, in the older mode, one inline
 // text held in the info area itself.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "media/media_database.h"
 #include "storage/fixed_string.h"
@@ -85,8 +87,19 @@ int32_t MediaDatabase::GetAddInfoType(int32_t index, int32_t number, int32_t* si
         if (!ValidNumber(number)) return MVDB_ERR_OUT_OF_RANGE;
         pieceSize = area.files.descriptors[number].infoSize;
         pieceType = area.files.descriptors[number].infoType;
-        if (pieceSize > 0 && !platform::OpenExistingForRead(InfoFilePath(index, number)))
-            result = MVDB_ERR_NOT_FOUND;
+        if (pieceSize < 0) {
+            result = MVDB_ERR_SHORT_READ;  // no file has a negative size
+        } else if (pieceSize > 0) {
+            // A stored size the file cannot satisfy is reported before a
+            // caller allocates a buffer for it.
+            const std::unique_ptr<platform::File> file =
+                platform::OpenExistingForRead(InfoFilePath(index, number));
+            if (!file) {
+                result = MVDB_ERR_NOT_FOUND;
+            } else if (file->Size() < pieceSize) {
+                result = MVDB_ERR_SHORT_READ;
+            }
+        }
     } else if (area.infoMode == kInfoModeInlineText) {
         if (number != 0) return MVDB_ERR_OUT_OF_RANGE;
         pieceSize = static_cast<int32_t>(InlineTextLength(area));
@@ -113,9 +126,16 @@ int32_t MediaDatabase::GetAddInfo(int32_t index, int32_t number, void* buffer) {
             return MVDB_ERR_NOT_FOUND;
         }
         const int32_t wanted = area.files.descriptors[number].infoSize;
-        if (wanted <= 0) return 0;
+        if (wanted < 0) return MVDB_ERR_SHORT_READ;  // a size no file can have: nothing is read
+        if (wanted == 0) return 0;
         if (buffer == nullptr) return MVDB_ERR_INVALID;
-        return file->ReadAt(0, buffer, static_cast<size_t>(wanted)) == wanted ? 0 : MVDB_ERR_SHORT_READ;
+        // Never ask for more than the file holds: a stored size far beyond
+        // it must not reach the system as the length of the caller's buffer.
+        const int64_t present = file->Size();
+        const size_t readable = static_cast<size_t>(std::clamp<int64_t>(present, 0, wanted));
+        if (readable > 0 && file->ReadAt(0, buffer, readable) != static_cast<int64_t>(readable))
+            return MVDB_ERR_SHORT_READ;
+        return readable == static_cast<size_t>(wanted) ? 0 : MVDB_ERR_SHORT_READ;
     }
     if (area.infoMode == kInfoModeInlineText) {
         if (number != 0) return MVDB_ERR_OUT_OF_RANGE;
@@ -126,6 +146,38 @@ int32_t MediaDatabase::GetAddInfo(int32_t index, int32_t number, void* buffer) {
         return 0;
     }
     return MVDB_ERR_INFO_MODE;
+}
+
+int32_t MediaDatabase::ReadInfoText(int32_t index, int32_t number, std::vector<char>* text) const {
+    MediaElement element;
+    if (const int32_t rc = CheckedElement(index, &element); rc != 0) return rc;
+    const InfoArea& area = element.infoArea;
+    if (area.infoMode == kInfoModeInlineText) {
+        if (number != 0) return MVDB_ERR_OUT_OF_RANGE;
+        const size_t length = InlineTextLength(area);
+        if (length == 0) return MVDB_ERR_NOT_FOUND;
+        text->assign(area.inlineText, area.inlineText + length);
+        text->push_back('\0');
+        return 0;
+    }
+    if (area.infoMode != kInfoModeFiles) return MVDB_ERR_INFO_MODE;
+    if (!ValidNumber(number)) return MVDB_ERR_OUT_OF_RANGE;
+    const int32_t stored = area.files.descriptors[number].infoSize;
+    if (stored == 0) return MVDB_ERR_NOT_FOUND;
+    if (stored < 0) return MVDB_ERR_SHORT_READ;
+    const std::unique_ptr<platform::File> file = platform::OpenExistingForRead(InfoFilePath(index, number));
+    if (!file) return MVDB_ERR_NOT_FOUND;
+    if (file->Size() < stored) return MVDB_ERR_SHORT_READ;
+    const size_t size = static_cast<size_t>(stored);
+    try {
+        text->assign(size + 1, '\0');
+    } catch (const std::bad_alloc&) {
+        return MVDB_ERR_NO_RECORD;
+    }
+    // The file may have changed since its size was taken: only what was
+    // read counts, and the buffer already holds room for all of it.
+    if (file->ReadAt(0, text->data(), size) != stored) return MVDB_ERR_SHORT_READ;
+    return 0;
 }
 
 int32_t MediaDatabase::DelAddInfo(int32_t index, int32_t number) {

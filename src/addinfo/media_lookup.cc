@@ -166,12 +166,9 @@ bool MediaDatabase::MatchTextCriterion(const FindCriteria& node, int32_t index, 
         return true;
     }
     if ((node.criteriaTarget & MVDB_TARGET_ADDINFO) != 0) {
-        int32_t size = 0;
-        int32_t type = 0;
         // The info files are named by the item's position, its identity.
-        if (GetAddInfoType(index, 0, &size, &type) != 0 || size < 1) return false;
-        buffer->assign(static_cast<size_t>(size) + 1, '\0');
-        if (GetAddInfo(index, 0, buffer->data()) != 0) return false;
+        // A piece that cannot be read whole fails this item's test only.
+        if (ReadInfoText(index, 0, buffer) != 0) return false;
         return matches(buffer->data());
     }
     return false;

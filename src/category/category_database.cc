@@ -13,8 +13,9 @@ namespace {
 
 constexpr FileTraits kCategoryFile{"MVDBCAT.db", sizeof(CategoryInfo), "Marovale Category Database",
                                    "MArovale FileAccess Category"};
-// Category and client stores save whether or not they are the writer.
-constexpr StorePolicy kCategoryPolicy{0, MVDB_ERR_WRITE};
+// Only the writer of a file ever writes it: two openers of one file never
+// both write, whole rewrites included.
+constexpr StorePolicy kCategoryPolicy{MVDB_ERR_WRITE, MVDB_ERR_WRITE};
 
 // The live-video name is loaded with a limit of 259 bytes, NUL included.
 constexpr size_t kLiveVideoNameLimit = 259;
@@ -53,16 +54,22 @@ int32_t CategoryDatabase::Load() {
         LoadIntoSharedAccount([&](DBAccount* block) { return LoadRecords(block, &count, &read); });
     switch (state) {
         case HeaderState::kWrongMagic:
+            KeepDamagedFileAside();
             LoadDefaults();
             return 0;
         case HeaderState::kDamagedAccount:
             // The file becomes an empty container; the next open seeds it.
+            KeepDamagedFileAside();
             LockAndSaveAll();
             return MVDB_ERR_BAD_ACCOUNT;
         default:
             break;
     }
-    if (read == 0) LoadDefaults();
+    if (read == 0) {
+        // A count that promised records which cannot be read is damage too.
+        if (count != 0) KeepDamagedFileAside();
+        LoadDefaults();
+    }
     return 0;
 }
 

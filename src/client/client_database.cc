@@ -9,7 +9,8 @@ namespace {
 
 constexpr FileTraits kClientFile{"MVDBCLT.db", sizeof(ClientInfo), "Marovale Client Database",
                                  "Marovale FileAccess Client"};
-constexpr StorePolicy kClientPolicy{0, MVDB_ERR_INVALID};
+// Only the writer of a file ever writes it, whole rewrites included.
+constexpr StorePolicy kClientPolicy{MVDB_ERR_INVALID, MVDB_ERR_INVALID};
 
 // The client file's block is only checked, never adopted: a length the
 // password field cannot have marks it damaged.
@@ -35,9 +36,11 @@ int32_t ClientDatabase::Load() {
         case HeaderState::kNotOpen:
             return -1;
         case HeaderState::kWrongMagic:
+            KeepDamagedFileAside();
             LockAndSaveAll();
             return 0;
         case HeaderState::kDamagedAccount:
+            KeepDamagedFileAside();
             LockAndSaveAll();
             return MVDB_ERR_BAD_ACCOUNT;
         case HeaderState::kSound:

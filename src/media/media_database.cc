@@ -74,12 +74,14 @@ int32_t MediaDatabase::Load() {
         case HeaderState::kNotOpen:
             return -1;
         case HeaderState::kWrongMagic:
-            // A new or foreign file gets an empty container header first,
-            // whether or not this store is the writer.
-            file_.WriteHeaderUnlocked(account_.Get(), 0);
+            KeepDamagedFileAside();
+            // A new or foreign file gets an empty container header first;
+            // only the writer writes it.
+            if (file_.IsWriter()) file_.WriteHeaderUnlocked(account_.Get(), 0);
             SeedDefaultChannels();
             return 0;
         case HeaderState::kDamagedAccount:
+            KeepDamagedFileAside();
             count = 0;  // the count is not read behind a damaged block
             break;
         case HeaderState::kSound:

@@ -74,6 +74,13 @@ public:
         MVDB_EXCLUDES(storeLock_);
     int32_t GetAddInfoType(int32_t index, int32_t number, int32_t* size, int32_t* type);
     int32_t GetAddInfo(int32_t index, int32_t number, void* buffer);
+    // Piece `number` of item `index` as a text for the search: its bytes
+    // with a NUL after them, in a buffer sized by what was read, never by a
+    // stored size alone. 0 when the piece holds at least one byte; -3 when
+    // there is none or its file is missing; -15 when the stored size is
+    // negative or larger than the file; -6 without memory; the common
+    // checks' results. Changes nothing.
+    int32_t ReadInfoText(int32_t index, int32_t number, std::vector<char>* text) const;
     int32_t DelAddInfo(int32_t index, int32_t number) MVDB_EXCLUDES(storeLock_);
     int32_t CheckAddInfo(int32_t index) const;
     int32_t DeleteMediaInfoFiles(int32_t index) MVDB_REQUIRES(storeLock_);

@@ -29,6 +29,31 @@ public:
     // Brings the file's data, and what is needed to read it back, to the
     // disk; false when the system reports a failure.
     virtual bool Sync() = 0;
+
+    // Byte-range locks held by this open file, not by a process or a
+    // thread: every other open of the same file, in this process or another,
+    // is excluded, and closing the file (or the end of its process) releases
+    // them. They bind only those who take them; reads and writes never wait.
+    // A file layer without such locks treats every request as granted.
+    //
+    // Takes the range at once, or answers false when another open holds it
+    // (or the system refused); the range stays locked until the file closes.
+    virtual bool TryLockRange(uint64_t offset, uint64_t length) {
+        (void)offset;
+        (void)length;
+        return true;
+    }
+    // Waits for the range. Threads that lock through this same object wait
+    // for each other as well; a thread may lock again what it holds, and
+    // unlocks as often as it locked. One waiting range per file.
+    virtual void LockRange(uint64_t offset, uint64_t length) {
+        (void)offset;
+        (void)length;
+    }
+    virtual void UnlockRange(uint64_t offset, uint64_t length) {
+        (void)offset;
+        (void)length;
+    }
 };
 
 // Every file operation the library makes goes through this interface, so
@@ -45,6 +70,11 @@ public:
     // As OpenBuffered, but for one opener at a time: nullptr while another
     // opener, in this process or another, holds the file this way.
     virtual std::unique_ptr<File> OpenExclusive(const std::string& path) = 0;
+    // Creates a file that must not exist yet, for reading and writing;
+    // every write reaches the disk before it returns. nullptr when a file of
+    // that name exists or it cannot be created: an existing file is never
+    // touched.
+    virtual std::unique_ptr<File> CreateNewFile(const std::string& path) = 0;
     // Opens an existing file for reading only.
     virtual std::unique_ptr<File> OpenExistingForRead(const std::string& path) = 0;
     // Deletes one file; false when it could not be deleted.
@@ -74,6 +104,7 @@ void SetFilesForTesting(FileSystem* files);
 
 inline std::unique_ptr<File> OpenAlways(const std::string& path) { return Files().OpenAlways(path); }
 inline std::unique_ptr<File> OpenBuffered(const std::string& path) { return Files().OpenBuffered(path); }
+inline std::unique_ptr<File> CreateNewFile(const std::string& path) { return Files().CreateNewFile(path); }
 inline std::unique_ptr<File> OpenExistingForRead(const std::string& path) {
     return Files().OpenExistingForRead(path);
 }
@@ -114,6 +145,21 @@ public:
     virtual void Release() = 0;
 };
 std::unique_ptr<NamedLock> OpenNamedLock(const std::string& name);
+
+// ---- Locks of one database file --------------------------------------------
+
+// The writer role and the file-access lock of a database file belong to the
+// file itself, so every opener of the same file meets them whatever its
+// environment. `name` is the named mutex that stands for them where mutex
+// names are machine-wide (Windows); elsewhere a byte range of `file` does.
+//
+// Claims the writer role without waiting: kCreated with the handle that
+// holds it, kExisted when another opener holds it, kFailed when the system
+// refused. The role lasts while the handle is kept and, on POSIX, until the
+// file closes; the handle must not outlive `file`.
+MarkerResult ClaimWriterRole(File& file, const std::string& name, std::unique_ptr<NamedMarker>* handle);
+// The lock owned while the file is written; it must not outlive `file`.
+std::unique_ptr<NamedLock> OpenFileAccessLock(File& file, const std::string& name);
 
 // ---- Critical sections -----------------------------------------------------
 

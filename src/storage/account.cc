@@ -50,6 +50,14 @@ void UnscrambleAccount(DBAccount* block) {
     block->scrambled = 0;
 }
 
+DBAccount StoredAccountBlock(const DBAccount& plain) {
+    DBAccount stored = plain;
+    stored.passwordLength =
+        static_cast<int32_t>(std::min<size_t>(FieldLength(stored.password), kMaxPasswordBytes));
+    ScrambleAccount(&stored);
+    return stored;
+}
+
 void CopyAccountOut(const DBAccount& shared, DBAccount* out) {
     const size_t nameLength = FieldLength(shared.userName);
     const size_t passwordLength = FieldLength(shared.password);

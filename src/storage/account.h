@@ -28,6 +28,12 @@ void ScrambleAccount(DBAccount* block);
 // is cut to what it holds, so nothing outside the field is read or written.
 void UnscrambleAccount(DBAccount* block);
 
+// The block as a file header stores it: the password scrambled, and its
+// length the length of the text actually scrambled. A length taken over
+// from a damaged header (one the field cannot hold) is never written on, so
+// every file's rule accepts every header written.
+DBAccount StoredAccountBlock(const DBAccount& plain);
+
 // Bounded copies of the account's texts: never reads past a field, always
 // leaves a NUL inside the target field.
 void CopyAccountOut(const DBAccount& shared, DBAccount* out);

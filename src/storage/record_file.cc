@@ -1,6 +1,8 @@
 #include "storage/record_file.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -14,6 +16,25 @@ namespace {
 // record.
 constexpr size_t kReadBlockBytes = 4 << 20;
 
+// Names tried for the copy of a damaged file before giving up.
+constexpr int kKeepAsideAttempts = 100;
+
+// "20240131-235959" for a time in seconds since 1970, in UTC.
+std::string UtcStamp(int32_t stamp) {
+    using namespace std::chrono;
+    // The stamp counts as unsigned, as the library's 32-bit times do.
+    const sys_seconds time{seconds{static_cast<int64_t>(static_cast<uint32_t>(stamp))}};
+    const sys_days day = floor<days>(time);
+    const year_month_day date{day};
+    const hh_mm_ss<seconds> clock{time - day};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02u%02u-%02d%02d%02d", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+                  static_cast<int>(clock.seconds().count()));
+    return text;
+}
+
 }  // namespace
 
 std::vector<uint8_t> ContainerHeader(const DBAccount& account, int32_t count) {
@@ -26,8 +47,7 @@ std::vector<uint8_t> ContainerHeader(const DBAccount& account, int32_t count) {
 }
 
 std::vector<uint8_t> ScrambledAccountBytes(const DBAccount& account) {
-    DBAccount scrambled = account;
-    ScrambleAccount(&scrambled);
+    const DBAccount scrambled = StoredAccountBlock(account);
     const auto* p = reinterpret_cast<const uint8_t*>(&scrambled);
     return std::vector<uint8_t>(p, p + sizeof scrambled);
 }
@@ -49,19 +69,54 @@ private:
 };
 
 std::unique_ptr<platform::NamedLock> RecordFile::OpenLock() const {
-    return platform::OpenNamedLock(traits_.fileLockName);
-}
-
-void RecordFile::ClaimWriter() {
-    std::unique_ptr<platform::NamedMarker> marker;
-    if (platform::CreateMarker(traits_.writerMutexName, &marker) == platform::MarkerResult::kCreated) {
-        writerMutex_ = std::move(marker);
-    }
+    // Without a file there is nothing to write and nothing to lock.
+    if (!file_) return nullptr;
+    return platform::OpenFileAccessLock(*file_, traits_.fileLockName);
 }
 
 // Buffered: a change is durable through the journal (or the flush that
 // ends a write without it), not through each write.
-void RecordFile::Open(const std::string& path) { file_ = platform::OpenBuffered(path); }
+void RecordFile::Open(const std::string& path) {
+    path_ = path;
+    file_ = platform::OpenBuffered(path);
+    if (!file_) return;
+    std::unique_ptr<platform::NamedMarker> role;
+    if (platform::ClaimWriterRole(*file_, traits_.writerMutexName, &role) ==
+        platform::MarkerResult::kCreated) {
+        writerMutex_ = std::move(role);
+    }
+}
+
+bool RecordFile::KeepAside() {
+    if (!file_) return false;
+    const int64_t size = file_->Size();
+    if (size < 0) return false;
+    const std::string stem = path_ + ".damaged-" + UtcStamp(platform::CurrentTime());
+    std::unique_ptr<platform::File> copy;
+    std::string name;
+    for (int attempt = 1; !copy && attempt <= kKeepAsideAttempts; ++attempt) {
+        name = attempt == 1 ? stem : stem + "-" + std::to_string(attempt);
+        copy = platform::CreateNewFile(name);
+    }
+    if (!copy) return false;
+    std::vector<uint8_t> block(static_cast<size_t>(std::min<int64_t>(size, kReadBlockBytes)));
+    bool whole = true;
+    for (int64_t done = 0; whole && done < size;) {
+        const size_t n = static_cast<size_t>(std::min<int64_t>(size - done, kReadBlockBytes));
+        whole = file_->ReadAt(static_cast<uint64_t>(done), block.data(), n) == static_cast<int64_t>(n) &&
+                copy->WriteAt(static_cast<uint64_t>(done), block.data(), n) == static_cast<int64_t>(n);
+        done += static_cast<int64_t>(n);
+    }
+    copy.reset();
+    // A partial copy would pass for the file: remove it.
+    if (!whole) platform::RemoveFile(name);
+    return whole;
+}
+
+void RecordFile::Abandon() {
+    writerMutex_.reset();
+    file_.reset();
+}
 
 HeaderState RecordFile::ReadHeader(DBAccount* account, int32_t* count,
                                    const std::function<bool(const DBAccount&)>& accountIsSound) {

@@ -6,9 +6,9 @@
 //   byte 170  int32      record count
 //   byte 174  records    record i at 174 + size * i
 //
-// RecordFile owns the open file, the writer mutex (whose creator alone
-// writes single records) and the name of the file-access lock, a named
-// mutex held while the file is written.
+// RecordFile owns the open file, the writer role (whose holder alone writes
+// the file) and the name of the file-access lock, held while the file is
+// written. Both belong to the file itself (see platform::ClaimWriterRole).
 #pragma once
 
 #include <cstdint>
@@ -53,11 +53,22 @@ public:
     bool IsOpen() const { return file_ != nullptr; }
     bool IsWriter() const { return writerMutex_ != nullptr; }
 
-    // Creates the writer mutex; this store is the writer when it did not
-    // exist before.
-    void ClaimWriter();
-    // Opens or creates the file; on failure the store works in memory.
+    // Opens or creates the file, then claims its writer role: this store is
+    // the writer when no other opener of the same file holds the role. On
+    // failure the store works in memory and writes nothing.
     void Open(const std::string& path);
+
+    // Copies the whole file, as it is now, to a new file beside it named
+    // "<path>.damaged-<UTC date and time>" (with "-2", "-3"... added when
+    // that name is taken), so a file about to be replaced by a fresh one is
+    // never lost. An existing file is never overwritten. False when the copy
+    // could not be made whole; the caller must then leave the file alone.
+    bool KeepAside();
+    // Gives the file and its writer role up: the store works in memory and
+    // writes nothing.
+    void Abandon();
+    // The file's size in bytes; -1 when it is not open.
+    int64_t Size() const { return file_ ? file_->Size() : -1; }
 
     // Reads the magic and the account block into `account` (unscrambling
     // it), and the count. A block shorter than 144 bytes, or one that
@@ -93,7 +104,9 @@ private:
     std::unique_ptr<platform::NamedLock> OpenLock() const;
 
     FileTraits traits_;
+    std::string path_;
     std::unique_ptr<platform::File> file_;
+    // Declared after file_: the role goes before the file closes.
     std::unique_ptr<platform::NamedMarker> writerMutex_;
 };
 

@@ -30,8 +30,7 @@ namespace mvdb {
 
 // How a store behaves where the catalogues differ.
 struct StorePolicy {
-    // SaveAll refuses (with this result) when the store is not the writer;
-    // 0 means a reader saves all the same.
+    // What SaveAll answers when the store is not the writer.
     int32_t saveWithoutWriterResult;
     // What WriteRecord answers when the store is not the writer.
     int32_t writeWithoutWriterResult;
@@ -53,17 +52,11 @@ public:
     int32_t RecordCount() const { return records_.Size(); }
 
     // Rewrites the whole file from memory as part of the current change.
-    // A store that is not the writer but saves all the same (see
-    // StorePolicy) writes straight to its file, under the store lock that
-    // every change holds, so its copy is the latest. 0 or a failure result.
+    // Only the writer writes; a reader gets the policy's result. 0 or a
+    // failure result.
     int32_t SaveAll() MVDB_REQUIRES(storeLock_) {
-        if (policy_.saveWithoutWriterResult != 0 && !file_.IsWriter()) return policy_.saveWithoutWriterResult;
         if (!file_.IsOpen()) return -1;
-        if (!file_.IsWriter()) {
-            const std::vector<Record> snapshot = records_.Snapshot();
-            return file_.WriteWhole(account_.Get(), static_cast<int32_t>(snapshot.size()),
-                                    reinterpret_cast<const uint8_t*>(snapshot.data()));
-        }
+        if (!file_.IsWriter()) return policy_.saveWithoutWriterResult;
         return Transaction::Within([this](Transaction& change) {
             change.Touch(this, kWholeFile, [this](CollectedChange& out) {
                 // The latest records at commit time; the header after them.
@@ -82,6 +75,7 @@ public:
     // when the file's differs. A reader writes nothing. 0, the policy's
     // result for a reader, or MVDB_ERR_WRITE when the change failed.
     int32_t WriteRecord(int32_t index) MVDB_REQUIRES(storeLock_) {
+        if (!file_.IsOpen()) return 0;  // nothing to write to: the change stays in memory
         if (!file_.IsWriter()) return policy_.writeWithoutWriterResult;
         if (!file_.IsOpen() || !records_.InRange(index)) return 0;
         return Transaction::Within([this, index](Transaction& change) {
@@ -126,11 +120,22 @@ public:
 
 protected:
     // Construction steps shared by every store once its path is resolved:
-    // the writer mutex, the folders and the file.
+    // the folders, the file and its writer role.
     void ClaimWriterAndOpen(const std::function<void()>& createFolders) {
-        file_.ClaimWriter();
         if (createFolders) createFolders();
         file_.Open(path_);
+    }
+
+    // Before a file whose content could not be loaded is replaced by a fresh
+    // one, a copy of it is kept beside it (RecordFile::KeepAside). True when
+    // the replacement may go ahead: this store is the writer, and the file
+    // is empty or its copy is whole. When the copy fails the store gives the
+    // file up and works in memory, so the damaged file stays as it is.
+    bool KeepDamagedFileAside() {
+        if (!file_.IsWriter()) return false;
+        if (file_.Size() == 0 || file_.KeepAside()) return true;
+        file_.Abandon();
+        return false;
     }
 
     // Reads the header and, when it is sound, the records into the array

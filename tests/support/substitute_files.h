@@ -22,6 +22,9 @@ public:
     std::unique_ptr<platform::File> OpenExclusive(const std::string& path) override {
         return platform::SystemFiles().OpenExclusive(path);
     }
+    std::unique_ptr<platform::File> CreateNewFile(const std::string& path) override {
+        return platform::SystemFiles().CreateNewFile(path);
+    }
     std::unique_ptr<platform::File> OpenExistingForRead(const std::string& path) override {
         return platform::SystemFiles().OpenExistingForRead(path);
     }

@@ -2,6 +2,7 @@
 // the sample database, as JSON and as text.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 
 #include "cli/text_codec.h"
@@ -206,6 +207,50 @@ TEST_F(ListingTest, InfoExplainsWhatIsMissing) {
         EXPECT_EQ(run.err.rfind(message, 0), 0u) << run.err;
     }
     EXPECT_EQ(RunTool({"info", "21", "3"}).exitCode, 2);  // where to?
+}
+
+// A listing never causes a reset: when opening would replace a damaged
+// file with a fresh one, the read-only commands refuse and point to
+// `mvdb check`, and every file stays exactly as it was.
+TEST_F(ListingTest, ReadOnlyCommandsRefuseToOpenAFileTheLibraryWouldReplace) {
+    const auto patched = [](std::string bytes, size_t at, const std::string& with) {
+        bytes.replace(at, with.size(), with);
+        return bytes;
+    };
+    const std::string category = ReadFileBytes(categoryFile());
+    const std::string media = ReadFileBytes(mediaFile());
+    const std::string client = ReadFileBytes(clientFile());
+    struct Damage {
+        const char* name;
+        std::string file;
+        std::string bytes;
+    };
+    const std::vector<Damage> damages = {
+        {"category file with a wrong magic", categoryFile(), patched(category, 0, "m")},
+        {"media file cut inside its account block", mediaFile(), media.substr(0, 100)},
+        {"client file with a damaged account block", clientFile(),
+         patched(client, 26 + 124, std::string("\x46\0\0\0", 4))},
+    };
+    const std::vector<std::vector<std::string>> commands = {{"status"},  {"categories"}, {"media"},
+                                                            {"clients"}, {"users"},      {"info", "21"}};
+    for (const Damage& damage : damages) {
+        WriteFileBytes(damage.file, damage.bytes);
+        for (const std::vector<std::string>& command : commands) {
+            SCOPED_TRACE(std::string(damage.name) + ": " + command[0]);
+            const ToolRun run = RunTool(command);
+            EXPECT_EQ(run.exitCode, 2);
+            EXPECT_NE(run.err.find("mvdb check"), std::string::npos) << run.err;
+            EXPECT_EQ(ReadFileBytes(damage.file), damage.bytes);
+        }
+        // Restored, the database lists again.
+        WriteFileBytes(categoryFile(), category);
+        WriteFileBytes(mediaFile(), media);
+        WriteFileBytes(clientFile(), client);
+        EXPECT_EQ(RunTool({"categories"}).exitCode, 0) << damage.name;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
+        EXPECT_EQ(entry.path().filename().string().find(".damaged-"), std::string::npos) << entry.path();
+    }
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <filesystem>
 #include <iostream>
+#include <utility>
+
+#include "cli/load_check.h"
 
 #include "cli/lock_folder.h"
 #include "cli/write_access.h"
@@ -157,6 +160,7 @@ private:
 #endif
 
 std::unique_ptr<OpenDatabase> CommandContext::OpenForReading(std::optional<int32_t> infoItem) {
+    RefuseDamagedFiles();
     if (std::unique_ptr<OpenDatabase> database = TryOpen()) return database;
 #if defined(_WIN32)
     (void)infoItem;
@@ -214,6 +218,27 @@ std::unique_ptr<OpenDatabase> CommandContext::Open() {
             "program, or use `mvdb dump` and `mvdb check`, which only read the files");
     }
     return database;
+}
+
+std::unique_ptr<OpenDatabase> CommandContext::TryOpenForReading() {
+    RefuseDamagedFiles();
+    return TryOpen();
+}
+
+void CommandContext::RefuseDamagedFiles() {
+    const DatabaseLocations where = locations();
+    const std::pair<const std::string*, Catalogue> files[] = {{&where.categoryFile, Catalogue::kCategory},
+                                                              {&where.mediaFile, Catalogue::kMedia},
+                                                              {&where.clientFile, Catalogue::kClient}};
+    for (const auto& [path, kind] : files) {
+        if (const std::optional<std::string> why = WhyFileWouldBeReplaced(*path, kind)) {
+            throw ToolError("the " + std::string(TraitsOf(kind).name) + " file " +
+                                codec_->NativeToUtf8(*path) + " cannot be loaded: " + *why +
+                                ". Opening the database would put a fresh file in its place, so this command "
+                                "does not open it; run `mvdb check` to see what is wrong",
+                            kExitUnusable);
+        }
+    }
 }
 
 std::string CommandContext::DatabaseText(const std::string& argument, const std::string& what) const {

@@ -85,6 +85,11 @@ public:
     std::unique_ptr<OpenDatabase> TryOpen();
     // For `init`: a --data-dir folder without a database gets a new one.
     void AllowCreating() { options_.create = true; }
+    // TryOpen for commands that only read: it first makes sure that the
+    // library would load every file as it is, and throws ToolError (pointing
+    // to `mvdb check`) when opening would replace a damaged file.
+    // OpenForReading makes the same check.
+    std::unique_ptr<OpenDatabase> TryOpenForReading();
 
     // A command-line text in the database's code page; throws ToolError
     // naming `what` when the code page cannot hold it.
@@ -96,6 +101,7 @@ private:
     // Throws ToolError when --data-dir names a folder without any of the
     // three files and creating was not asked for.
     void RequireDatabaseOrCreate();
+    void RefuseDamagedFiles();
 
     GlobalOptions options_;
     std::unique_ptr<TextCodec> codec_;

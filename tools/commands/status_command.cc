@@ -45,7 +45,7 @@ int RunStatus(CommandContext& context) {
     const TextCodec& codec = context.codec();
     // Before the open, which replays and empties it.
     const JournalState journal = InspectJournal(where.mediaFile);
-    std::unique_ptr<OpenDatabase> database = context.TryOpen();
+    std::unique_ptr<OpenDatabase> database = context.TryOpenForReading();
     const bool holds = database != nullptr;
     const CatalogueCounts counts =
         holds ? CountFromLibrary(database->get(), where.clientFile)

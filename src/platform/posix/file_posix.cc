@@ -1,6 +1,9 @@
 // Files and folders on POSIX systems: positioned reads and writes on a
 // descriptor, durable through O_DSYNC or fdatasync, and the folder
-// operations behind the system's file layer.
+// operations behind the system's file layer. Range locks are
+// open-file-description locks (F_OFD_SETLK): they belong to this open of the
+// file, so two opens exclude each other even inside one process, and the
+// system drops them when the description closes or its process dies.
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -8,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <mutex>
 
 #include "platform/platform.h"
 
@@ -61,8 +65,40 @@ public:
 
     int fd() const { return fd_; }
 
+    bool TryLockRange(uint64_t offset, uint64_t length) override {
+        return SetLock(F_OFD_SETLK, F_WRLCK, offset, length);
+    }
+
+    // The description's lock does not exclude threads that share it, so a
+    // recursive in-process mutex does; the system lock is taken by the
+    // outermost acquisition only.
+    void LockRange(uint64_t offset, uint64_t length) override {
+        threads_.lock();
+        if (depth_++ == 0) SetLock(F_OFD_SETLKW, F_WRLCK, offset, length);
+    }
+
+    void UnlockRange(uint64_t offset, uint64_t length) override {
+        if (--depth_ == 0) SetLock(F_OFD_SETLK, F_UNLCK, offset, length);
+        threads_.unlock();
+    }
+
 private:
+    bool SetLock(int command, short type, uint64_t offset, uint64_t length) {
+        struct flock range {};
+        range.l_type = type;
+        range.l_whence = SEEK_SET;
+        range.l_start = static_cast<off_t>(offset);
+        range.l_len = static_cast<off_t>(length);
+        int rc;
+        do {
+            rc = ::fcntl(fd_, command, &range);
+        } while (rc != 0 && errno == EINTR);
+        return rc == 0;
+    }
+
     int fd_;
+    std::recursive_mutex threads_;
+    int depth_ = 0;  // guarded by threads_
 };
 
 std::unique_ptr<PosixFile> OpenWith(const std::string& path, int flags) {
@@ -89,6 +125,10 @@ class PosixFiles final : public FileSystem {
 public:
     std::unique_ptr<File> OpenAlways(const std::string& path) override {
         return OpenWith(path, O_RDWR | O_CREAT | O_DSYNC);
+    }
+
+    std::unique_ptr<File> CreateNewFile(const std::string& path) override {
+        return OpenWith(path, O_RDWR | O_CREAT | O_EXCL | O_DSYNC);
     }
 
     std::unique_ptr<File> OpenBuffered(const std::string& path) override {

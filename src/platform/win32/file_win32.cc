@@ -123,6 +123,11 @@ public:
         return file;
     }
 
+    std::unique_ptr<File> CreateNewFile(const std::string& path) override {
+        return Open(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH);
+    }
+
     std::unique_ptr<File> OpenExistingForRead(const std::string& path) override {
         return Open(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     }

@@ -82,6 +82,18 @@ std::unique_ptr<NamedLock> OpenNamedLock(const std::string& name) {
     return std::unique_ptr<NamedLock>(new (std::nothrow) Win32NamedLock(name));
 }
 
+// Mutex names are machine-wide here already: the file's writer role and
+// file-access lock stay the named mutexes of the file.
+MarkerResult ClaimWriterRole(File& file, const std::string& name, std::unique_ptr<NamedMarker>* handle) {
+    (void)file;
+    return CreateMarker(name, handle);
+}
+
+std::unique_ptr<NamedLock> OpenFileAccessLock(File& file, const std::string& name) {
+    (void)file;
+    return OpenNamedLock(name);
+}
+
 struct CriticalSection::Impl {
     Impl() { InitializeCriticalSection(&section); }
     ~Impl() { DeleteCriticalSection(&section); }
