@@ -190,6 +190,17 @@ TEST_F(MediaRecordsTest, ReplaceStoresTheFieldsWithTheItemsOwnIndex) {
     EXPECT_EQ(replacement.recordIndex, 3);  // a refused replace leaves the copy alone
 }
 
+// One required criterion: additional info piece 0 holds `pattern`.
+FindCriteria AddInfoNode(const char* pattern) {
+    FindCriteria node{};
+    node.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
+    node.criteriaKind = MVDB_CRITERIA_TEXT;
+    node.criteriaTarget = MVDB_TARGET_ADDINFO;
+    node.combineRule = MVDB_COMBINE_REQUIRED;
+    std::snprintf(node.pattern, sizeof node.pattern, "%s", pattern);
+    return node;
+}
+
 // An index taken from the caller would make one item answer for another.
 TEST_F(MediaRecordsTest, AReplacedItemIsNotMistakenForItsNeighbour) {
     const int32_t first = Add(Media("first", 0, "key-first"));
@@ -199,12 +210,7 @@ TEST_F(MediaRecordsTest, AReplacedItemIsNotMistakenForItsNeighbour) {
     replacement.recordIndex = first;
     ASSERT_EQ(ReplaceMediaInfo(h(), second, &replacement), 0);
     EXPECT_EQ(SearchMedia(h(), nullptr, "key-second"), second);
-    FindCriteria node{};
-    node.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
-    node.criteriaKind = MVDB_CRITERIA_TEXT;
-    node.criteriaTarget = MVDB_TARGET_ADDINFO;
-    node.combineRule = MVDB_COMBINE_REQUIRED;
-    std::snprintf(node.pattern, sizeof node.pattern, "unique");
+    const FindCriteria node = AddInfoNode("unique");
     ASSERT_EQ(FindMedia(h(), 0, &node, 2), 1);
     MediaInfo found{};
     ASSERT_EQ(GetChangedData(h(), 0, &found, 2), 0);
@@ -226,12 +232,7 @@ TEST_F(MediaRecordsTest, AnItemIsKnownByItsPositionWhateverItsFileSays) {
     test::OpenDatabase db;
     ASSERT_TRUE(db.ok());
 
-    FindCriteria node{};
-    node.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
-    node.criteriaKind = MVDB_CRITERIA_TEXT;
-    node.criteriaTarget = MVDB_TARGET_ADDINFO;
-    node.combineRule = MVDB_COMBINE_REQUIRED;
-    std::snprintf(node.pattern, sizeof node.pattern, "unique");
+    const FindCriteria node = AddInfoNode("unique");
     ASSERT_EQ(FindMedia(db.get(), 0, &node, 2), 1);
     MediaInfo found{};
     ASSERT_EQ(GetChangedData(db.get(), 0, &found, 2), 0);

@@ -233,17 +233,8 @@ void DurableAddSqlite(benchmark::State& state) {
     const int32_t first = next;
     for (auto _ : state) {
         element.info = bench::BenchMediaItem(next);
-        const MediaInfo& info = element.info;
         sqlite3_stmt* s = insert.get();
-        sqlite3_bind_int(s, 1, next++);
-        sqlite3_bind_text(s, 2, info.title, -1, SQLITE_STATIC);
-        sqlite3_bind_text(s, 3, info.location, -1, SQLITE_STATIC);
-        sqlite3_bind_text(s, 4, info.keyName, -1, SQLITE_STATIC);
-        sqlite3_bind_text(s, 5, info.hostName, -1, SQLITE_STATIC);
-        sqlite3_bind_int(s, 6, info.updateTime);
-        sqlite3_bind_int(s, 7, static_cast<int>(info.mediaFlags));
-        sqlite3_bind_int(s, 8, info.categoryId);
-        sqlite3_bind_blob(s, 9, &element, sizeof element, SQLITE_STATIC);
+        BindMediaRow(s, next++, element);
         if (sqlite3_step(s) != SQLITE_DONE) state.SkipWithError(sqlite3_errmsg(db));
         sqlite3_reset(s);
     }

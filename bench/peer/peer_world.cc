@@ -58,6 +58,19 @@ sqlite3* OpenPeerDatabase(const std::string& path) {
     return db;
 }
 
+void BindMediaRow(sqlite3_stmt* s, int32_t index, const MediaElement& element) {
+    const MediaInfo& info = element.info;
+    sqlite3_bind_int(s, 1, index);
+    sqlite3_bind_text(s, 2, info.title, -1, SQLITE_STATIC);
+    sqlite3_bind_text(s, 3, info.location, -1, SQLITE_STATIC);
+    sqlite3_bind_text(s, 4, info.keyName, -1, SQLITE_STATIC);
+    sqlite3_bind_text(s, 5, info.hostName, -1, SQLITE_STATIC);
+    sqlite3_bind_int(s, 6, info.updateTime);
+    sqlite3_bind_int(s, 7, static_cast<int>(info.mediaFlags));
+    sqlite3_bind_int(s, 8, info.categoryId);
+    sqlite3_bind_blob(s, 9, &element, sizeof element, SQLITE_STATIC);
+}
+
 void InsertItems(sqlite3* db, int32_t count) {
     Exec(db, "BEGIN");
     {
@@ -67,17 +80,8 @@ void InsertItems(sqlite3* db, int32_t count) {
         MediaElement element{};
         for (int32_t i = 0; i < count; ++i) {
             element.info = bench::BenchMediaItem(i);
-            const MediaInfo& info = element.info;
             sqlite3_stmt* s = insert.get();
-            sqlite3_bind_int(s, 1, i);
-            sqlite3_bind_text(s, 2, info.title, -1, SQLITE_STATIC);
-            sqlite3_bind_text(s, 3, info.location, -1, SQLITE_STATIC);
-            sqlite3_bind_text(s, 4, info.keyName, -1, SQLITE_STATIC);
-            sqlite3_bind_text(s, 5, info.hostName, -1, SQLITE_STATIC);
-            sqlite3_bind_int(s, 6, info.updateTime);
-            sqlite3_bind_int(s, 7, static_cast<int>(info.mediaFlags));
-            sqlite3_bind_int(s, 8, info.categoryId);
-            sqlite3_bind_blob(s, 9, &element, sizeof element, SQLITE_STATIC);
+            BindMediaRow(s, i, element);
             if (sqlite3_step(s) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db));
             sqlite3_reset(s);
         }

@@ -43,6 +43,9 @@ private:
 // indexes, empty.
 sqlite3* OpenPeerDatabase(const std::string& path);
 // Inserts items [0, count) in one transaction.
+// Binds the nine columns of one media row (index, names, time, flags,
+// category and the whole element) to an insert statement.
+void BindMediaRow(sqlite3_stmt* s, int32_t index, const MediaElement& element);
 void InsertItems(sqlite3* db, int32_t count);
 void InsertUsers(sqlite3* db, int32_t count);
 void Exec(sqlite3* db, const char* sql);
