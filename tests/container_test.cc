@@ -318,8 +318,8 @@ TEST_F(ContainerTest, ADamagedFileThatCannotBeCopiedIsLeftAlone) {
     // Every name a copy could take in the next seconds is taken already.
     const auto now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     for (std::time_t t = now - 1; t <= now + 5; ++t) {
-        std::tm parts{};
-        gmtime_r(&t, &parts);
+        // std::gmtime: the test runs on one thread, and Windows lacks gmtime_r.
+        const std::tm parts = *std::gmtime(&t);
         char stamp[32];
         std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &parts);
         const std::string stem = categoryFile() + ".damaged-" + stamp;
