@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -296,6 +297,54 @@ TEST_F(ClientIndexTest, EveryIndexedAnswerIsTheScansThroughThousandsOfMixedChang
     // 12 bytes a record at most, against 212 bytes a record.
     EXPECT_LE(clients().NameIndexBytes(),
               static_cast<size_t>(GetClientCount(h)) * sizeof(ClientInfo) / 10 + 64);
+}
+
+}  // namespace
+}  // namespace mvdb::test
+
+namespace mvdb::test {
+namespace {
+
+// Far more changes than wait beside the sorted entries before a merge, on
+// few names and many positions: after every change, the candidates from
+// several starts are those of a plain list of the names.
+TEST(NameIndexCandidates, FollowTensOfThousandsOfChangesAcrossMerges) {
+    const auto codePage = platform::CurrentCodePage();
+    NameIndex index(*codePage);
+    std::mt19937 rng(13);
+    const uint32_t hashes[] = {index.Hash("a", 1), index.Hash("b", 1), index.Hash("c", 1), index.Hash("", 0)};
+    std::vector<uint32_t> model(3000);
+    for (uint32_t& h : model) h = hashes[rng() % 4];
+    index.Assign(model);
+    auto next = [&model](uint32_t hash, int32_t from) {
+        for (int32_t i = from < 0 ? 0 : from; i < static_cast<int32_t>(model.size()); ++i)
+            if (model[static_cast<size_t>(i)] == hash) return i;
+        return -1;
+    };
+    auto previous = [&model](uint32_t hash, int32_t upTo) {
+        for (int32_t i = std::min<int32_t>(upTo, static_cast<int32_t>(model.size()) - 1); i >= 0; --i)
+            if (model[static_cast<size_t>(i)] == hash) return i;
+        return -1;
+    };
+    for (size_t step = 0; step < 4 * NameIndex::kMaxPending + 500; ++step) {
+        const uint32_t hash = hashes[rng() % 4];
+        if (rng() % 20 == 0) {
+            index.Put(static_cast<int32_t>(model.size()), hash);  // appended
+            model.push_back(hash);
+        } else {
+            // Renamed, sometimes back to a name it had before the last merge.
+            const size_t p = rng() % model.size();
+            index.Put(static_cast<int32_t>(p), hash);
+            model[p] = hash;
+        }
+        for (int q = 0; q < 3; ++q) {
+            const uint32_t wanted = hashes[rng() % 4];
+            const auto at = static_cast<int32_t>(rng() % (model.size() + 2)) - 1;
+            ASSERT_EQ(index.NextCandidate(wanted, at), next(wanted, at)) << "step " << step << " at " << at;
+            ASSERT_EQ(index.PreviousCandidate(wanted, at), previous(wanted, at))
+                << "step " << step << " at " << at;
+        }
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -243,6 +244,63 @@ void DurableAddSqlite(benchmark::State& state) {
     Exec(db, cleanup.c_str());
 }
 
+// Replaces, one exported call each, of items spread over the catalogue: the
+// new title and time, the same names. Reported per replace.
+void DurableReplaceMvdb(benchmark::State& state) {
+    MVDB_HANDLE h = World::Get().Handle();
+    int32_t cursor = 11;
+    for (auto _ : state) {
+        const int32_t i = NextItem(&cursor);
+        MediaInfo info = World::Get().elements()[static_cast<size_t>(i)].info;
+        std::snprintf(info.title, sizeof info.title, "Replaced %d", i);
+        if (ReplaceMediaInfo(h, i, &info) != 0) state.SkipWithError("replace failed");
+    }
+}
+
+// SQLite's durable commit of the same replace: one UPDATE of the whole row
+// per transaction.
+void DurableReplaceSqlite(benchmark::State& state) {
+    sqlite3* db = World::Get().Sqlite();
+    Statement update(db,
+                     "UPDATE media SET title = ?2, location = ?3, keyName = ?4, host = ?5, updateTime = ?6,"
+                     " flags = ?7, categoryId = ?8, element = ?9 WHERE idx = ?1");
+    int32_t cursor = 11;
+    MediaElement element{};
+    for (auto _ : state) {
+        const int32_t i = NextItem(&cursor);
+        element = World::Get().elements()[static_cast<size_t>(i)];
+        std::snprintf(element.info.title, sizeof element.info.title, "Replaced %d", i);
+        sqlite3_stmt* s = update.get();
+        BindMediaRow(s, i, element);
+        if (sqlite3_step(s) != SQLITE_DONE || sqlite3_changes(db) != 1) state.SkipWithError("update failed");
+        sqlite3_reset(s);
+    }
+}
+
+// Deletes, one exported call each, of items spread over the catalogue. Run
+// last: the deleted items stay deleted. Reported per delete.
+void DurableDeleteMvdb(benchmark::State& state) {
+    MVDB_HANDLE h = World::Get().Handle();
+    int32_t cursor = 23;
+    for (auto _ : state) {
+        if (DelMediaInfo(h, NextItem(&cursor)) != 0) state.SkipWithError("delete failed");
+    }
+}
+
+// SQLite's durable commit of the same delete: one DELETE of the row per
+// transaction.
+void DurableDeleteSqlite(benchmark::State& state) {
+    sqlite3* db = World::Get().Sqlite();
+    Statement remove(db, "DELETE FROM media WHERE idx = ?1");
+    int32_t cursor = 23;
+    for (auto _ : state) {
+        sqlite3_bind_int(remove.get(), 1, NextItem(&cursor));
+        if (sqlite3_step(remove.get()) != SQLITE_DONE || sqlite3_changes(db) != 1)
+            state.SkipWithError("delete failed");
+        sqlite3_reset(remove.get());
+    }
+}
+
 }  // namespace
 
 void PrepareWorld() { World::Get(); }
@@ -265,6 +323,19 @@ void RegisterWorkloads() {
     benchmark::RegisterBenchmark("Add/mvdb", AddMvdb)->Unit(kMicrosecond)->Iterations(300);
     benchmark::RegisterBenchmark("DurableAdd/sqlite", DurableAddSqlite)->Unit(kMicrosecond)->Iterations(300);
     benchmark::RegisterBenchmark("Add/sqlite", AddSqlite)->Unit(kMillisecond)->Iterations(2);
+    // Each side changes 300 distinct items once.
+    benchmark::RegisterBenchmark("DurableReplace/mvdb", DurableReplaceMvdb)
+        ->Unit(kMicrosecond)
+        ->Iterations(300);
+    benchmark::RegisterBenchmark("DurableReplace/sqlite", DurableReplaceSqlite)
+        ->Unit(kMicrosecond)
+        ->Iterations(300);
+    benchmark::RegisterBenchmark("DurableDelete/mvdb", DurableDeleteMvdb)
+        ->Unit(kMicrosecond)
+        ->Iterations(300);
+    benchmark::RegisterBenchmark("DurableDelete/sqlite", DurableDeleteSqlite)
+        ->Unit(kMicrosecond)
+        ->Iterations(300);
 }
 
 }  // namespace mvdb::peer

@@ -19,9 +19,9 @@ public:
     void Changed(int32_t index, const ClientInfo& record) override {
         names_.Put(index, names_.Hash(record.clientName, sizeof record.clientName));
     }
-    void Reset(const ClientInfo* records, size_t count) override {
-        std::vector<uint32_t> hashes(count);
-        for (size_t i = 0; i < count; ++i)
+    void Reset(const Records& records) override {
+        std::vector<uint32_t> hashes(records.size());
+        for (size_t i = 0; i < hashes.size(); ++i)
             hashes[i] = names_.Hash(records[i].clientName, sizeof records[i].clientName);
         names_.Assign(std::move(hashes));
     }

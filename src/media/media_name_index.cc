@@ -9,7 +9,8 @@ void MediaNameIndex::Changed(int32_t index, const MediaElement& element) {
     keyName_.Put(index, keyName_.Hash(element.info.keyName, sizeof element.info.keyName));
 }
 
-void MediaNameIndex::Reset(const MediaElement* elements, size_t count) {
+void MediaNameIndex::Reset(const Records& elements) {
+    const size_t count = elements.size();
     std::vector<uint32_t> locations(count);
     std::vector<uint32_t> keyNames(count);
     for (size_t i = 0; i < count; ++i) {

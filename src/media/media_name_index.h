@@ -17,7 +17,7 @@ public:
     explicit MediaNameIndex(const platform::CodePage& codePage) : location_(codePage), keyName_(codePage) {}
 
     void Changed(int32_t index, const MediaElement& element) override;
-    void Reset(const MediaElement* elements, size_t count) override;
+    void Reset(const Records& elements) override;
 
     const NameIndex& location() const { return location_; }
     const NameIndex& keyName() const { return keyName_; }

@@ -1,6 +1,7 @@
 #include "storage/name_index.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace mvdb {
 
@@ -53,6 +54,8 @@ void NameIndex::Assign(std::vector<uint32_t> hashes) {
     platform::CriticalSectionGuard guard(lock_);
     entries_.swap(entries);
     hashOf_.swap(hashes);
+    added_ = {};
+    removed_ = {};
 }
 
 namespace {
@@ -63,7 +66,54 @@ void MakeRoomForOne(std::vector<T>* v) {
     if (v->size() == v->capacity()) v->reserve(v->size() + v->size() / 4 + 16);
 }
 
+void InsertSorted(std::vector<uint64_t>* v, uint64_t entry) {
+    v->insert(std::upper_bound(v->begin(), v->end(), entry), entry);
+}
+
+// Erases `entry` from the sorted `v`; false when it is not there.
+bool EraseSorted(std::vector<uint64_t>* v, uint64_t entry) {
+    const auto it = std::lower_bound(v->begin(), v->end(), entry);
+    if (it == v->end() || *it != entry) return false;
+    v->erase(it);
+    return true;
+}
+
 }  // namespace
+
+bool NameIndex::IsRemoved(uint64_t entry) const {
+    return !removed_.empty() && std::binary_search(removed_.begin(), removed_.end(), entry);
+}
+
+void NameIndex::Add(uint64_t entry) {
+    // An entry taken away and put back (a change undone) is merged already.
+    if (!EraseSorted(&removed_, entry)) InsertSorted(&added_, entry);
+}
+
+void NameIndex::Remove(uint64_t entry) {
+    if (EraseSorted(&added_, entry)) return;
+    if (std::binary_search(entries_.begin(), entries_.end(), entry) && !IsRemoved(entry))
+        InsertSorted(&removed_, entry);
+}
+
+void NameIndex::MergePending() {
+    std::vector<uint64_t> merged;
+    merged.reserve(entries_.size() - removed_.size() + added_.size());
+    auto next = added_.begin();
+    auto gone = removed_.begin();
+    for (const uint64_t entry : entries_) {
+        if (gone != removed_.end() && *gone == entry) {
+            ++gone;
+            continue;
+        }
+        for (; next != added_.end() && *next < entry; ++next) merged.push_back(*next);
+        merged.push_back(entry);
+    }
+    merged.insert(merged.end(), next, added_.end());
+    entries_.swap(merged);
+    // Their memory goes too: the index stays within its budget.
+    added_ = {};
+    removed_ = {};
+}
 
 void NameIndex::Put(int32_t position, uint32_t hash) {
     if (position < 0) return;
@@ -71,8 +121,7 @@ void NameIndex::Put(int32_t position, uint32_t hash) {
     platform::CriticalSectionGuard guard(lock_);
     if (p < hashOf_.size()) {
         if (hashOf_[p] == hash) return;
-        const auto old = std::lower_bound(entries_.begin(), entries_.end(), Entry(hashOf_[p], position));
-        if (old != entries_.end() && *old == Entry(hashOf_[p], position)) entries_.erase(old);
+        Remove(Entry(hashOf_[p], position));
         hashOf_[p] = hash;
     } else if (p == hashOf_.size()) {
         MakeRoomForOne(&hashOf_);
@@ -80,32 +129,53 @@ void NameIndex::Put(int32_t position, uint32_t hash) {
     } else {
         return;  // positions arrive one after another
     }
-    const uint64_t entry = Entry(hash, position);
-    MakeRoomForOne(&entries_);
-    entries_.insert(std::upper_bound(entries_.begin(), entries_.end(), entry), entry);
+    Add(Entry(hash, position));
+    // A small index merges sooner, so that what waits stays a small part
+    // of its memory.
+    if (added_.size() + removed_.size() > std::min(kMaxPending, entries_.size() / 32)) MergePending();
 }
 
 int32_t NameIndex::NextCandidate(uint32_t hash, int32_t from) const {
     if (from < 0) from = 0;
+    const uint64_t first = Entry(hash, from);
     platform::CriticalSectionGuard guard(lock_);
-    const auto it = std::lower_bound(entries_.begin(), entries_.end(), Entry(hash, from));
-    if (it == entries_.end() || (*it >> 32) != hash) return -1;
-    return static_cast<int32_t>(*it & 0xFFFFFFFFu);
+    uint64_t best = ~uint64_t{0};
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), first);
+    while (it != entries_.end() && IsRemoved(*it)) ++it;
+    if (it != entries_.end()) best = *it;
+    const auto added = std::lower_bound(added_.begin(), added_.end(), first);
+    if (added != added_.end() && *added < best) best = *added;
+    if (best == ~uint64_t{0} || (best >> 32) != hash) return -1;
+    return static_cast<int32_t>(best & 0xFFFFFFFFu);
 }
 
 int32_t NameIndex::PreviousCandidate(uint32_t hash, int32_t upTo) const {
     if (upTo < 0) return -1;
+    const uint64_t last = Entry(hash, upTo);
     platform::CriticalSectionGuard guard(lock_);
-    auto it = std::upper_bound(entries_.begin(), entries_.end(), Entry(hash, upTo));
-    if (it == entries_.begin()) return -1;
-    --it;
-    if ((*it >> 32) != hash) return -1;
-    return static_cast<int32_t>(*it & 0xFFFFFFFFu);
+    bool found = false;
+    uint64_t best = 0;
+    auto it = std::upper_bound(entries_.begin(), entries_.end(), last);
+    while (it != entries_.begin()) {
+        --it;
+        if (IsRemoved(*it)) continue;
+        best = *it;
+        found = true;
+        break;
+    }
+    const auto added = std::upper_bound(added_.begin(), added_.end(), last);
+    if (added != added_.begin() && (!found || *std::prev(added) > best)) {
+        best = *std::prev(added);
+        found = true;
+    }
+    if (!found || (best >> 32) != hash) return -1;
+    return static_cast<int32_t>(best & 0xFFFFFFFFu);
 }
 
 size_t NameIndex::MemoryBytes() const {
     platform::CriticalSectionGuard guard(lock_);
-    return entries_.capacity() * sizeof(uint64_t) + hashOf_.capacity() * sizeof(uint32_t);
+    return (entries_.capacity() + added_.capacity() + removed_.capacity()) * sizeof(uint64_t) +
+           hashOf_.capacity() * sizeof(uint32_t);
 }
 
 }  // namespace mvdb

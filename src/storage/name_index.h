@@ -12,6 +12,13 @@
 // scan from `start` is the first candidate at or after it that the
 // comparison accepts. Memory: 12 bytes per record.
 //
+// A change does not move the large sorted array: the entries it adds and
+// the ones it takes away wait in two small sorted lists that every lookup
+// consults, and are merged into the array once kMaxPending (a 32nd of the
+// entries in a small index) have gathered.
+// So a change costs a search and a short insertion, and the array is
+// rewritten once for thousands of changes.
+//
 // Thread safety: the index has its own lock, held only inside its calls and
 // never while anything else is taken; it is the innermost lock, beside the
 // record array's.
@@ -22,6 +29,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/thread_annotations.h"
 
 namespace mvdb {
 
@@ -49,17 +57,30 @@ public:
     // Bytes the index holds now, for the memory budget.
     size_t MemoryBytes() const;
 
+    // Changes that wait beside the sorted array at most before they are
+    // merged in.
+    static constexpr size_t kMaxPending = 4096;
+
 private:
     static uint64_t Entry(uint32_t hash, int32_t position) {
         return (uint64_t{hash} << 32) | static_cast<uint32_t>(position);
     }
+    bool IsRemoved(uint64_t entry) const MVDB_REQUIRES(lock_);
+    void Add(uint64_t entry) MVDB_REQUIRES(lock_);
+    void Remove(uint64_t entry) MVDB_REQUIRES(lock_);
+    void MergePending() MVDB_REQUIRES(lock_);
 
     const platform::CodePage& codePage_;
     mutable platform::CriticalSection lock_;
-    // (hash << 32 | position), sorted.
-    std::vector<uint64_t> entries_;
+    // (hash << 32 | position), sorted: the merged entries, some of which
+    // may have been taken away since.
+    std::vector<uint64_t> entries_ MVDB_GUARDED_BY(lock_);
+    // Sorted: entries added since the last merge, and entries of entries_
+    // taken away since.
+    std::vector<uint64_t> added_ MVDB_GUARDED_BY(lock_);
+    std::vector<uint64_t> removed_ MVDB_GUARDED_BY(lock_);
     // The hash each position is filed under.
-    std::vector<uint32_t> hashOf_;
+    std::vector<uint32_t> hashOf_ MVDB_GUARDED_BY(lock_);
 };
 
 }  // namespace mvdb

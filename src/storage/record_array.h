@@ -7,6 +7,10 @@
 // Every change remembers how to undo itself with the transaction open on
 // the thread, so a change whose commit fails leaves memory as it was.
 //
+// The records live in blocks of kBlockRecords that never move once filled:
+// an add never copies the whole catalogue to grow it (a 100,000-item array
+// would otherwise be copied, and held twice, on the add that outgrows it).
+//
 // Scans (ForEach, FindFirst, Snapshot, CopyRange) take the inner lock for at
 // most kScanChunk records at a time and let go of it between chunks, so a
 // point read beside a scan of the whole catalogue waits for one chunk at
@@ -38,11 +42,21 @@ class Store;
 template <typename Record>
 class RecordObserver {
 public:
+    // All the records of the array, read under its inner lock.
+    class Records {
+    public:
+        virtual size_t size() const = 0;
+        virtual const Record& operator[](size_t index) const = 0;
+
+    protected:
+        ~Records() = default;
+    };
+
     virtual ~RecordObserver() = default;
     // Record `index` was stored, changed or appended.
     virtual void Changed(int32_t index, const Record& record) = 0;
     // The array now holds exactly these records.
-    virtual void Reset(const Record* records, size_t count) = 0;
+    virtual void Reset(const Records& records) = 0;
 };
 
 template <typename Record>
@@ -50,13 +64,16 @@ class RecordArray {
 public:
     // Records visited per hold of the inner lock in a scan.
     static constexpr size_t kScanChunk = 256;
+    // Records per block of storage: a power of two, a multiple of the scan
+    // chunk.
+    static constexpr size_t kBlockRecords = 1024;
 
     // Set once, before the array is filled.
     void SetObserver(RecordObserver<Record>* observer) { observer_ = observer; }
 
     int32_t Size() const {
         platform::CriticalSectionGuard guard(lock_);
-        return static_cast<int32_t>(records_.size());
+        return static_cast<int32_t>(size_);
     }
 
     bool InRange(int32_t index) const { return index >= 0 && index < Size(); }
@@ -64,16 +81,16 @@ public:
     // Copies record `index` out; false when it does not exist.
     bool Get(int32_t index, Record* out) const {
         platform::CriticalSectionGuard guard(lock_);
-        if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
-        *out = records_[static_cast<size_t>(index)];
+        if (index < 0 || static_cast<size_t>(index) >= size_) return false;
+        *out = At(static_cast<size_t>(index));
         return true;
     }
 
     bool Set(int32_t index, const Record& record) {
         platform::CriticalSectionGuard guard(lock_);
-        if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
+        if (index < 0 || static_cast<size_t>(index) >= size_) return false;
         RememberRecord(index);
-        records_[static_cast<size_t>(index)] = record;
+        At(static_cast<size_t>(index)) = record;
         if (observer_) observer_->Changed(index, record);
         return true;
     }
@@ -83,8 +100,8 @@ public:
     template <typename Pred>
     bool Test(int32_t index, Pred&& pred) const {
         platform::CriticalSectionGuard guard(lock_);
-        if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
-        return pred(records_[static_cast<size_t>(index)]);
+        if (index < 0 || static_cast<size_t>(index) >= size_) return false;
+        return pred(At(static_cast<size_t>(index)));
     }
 
     // Changes record `index` in place with fn(Record&); false when absent.
@@ -92,10 +109,11 @@ public:
     template <typename Fn>
     bool Update(int32_t index, Fn&& fn) {
         platform::CriticalSectionGuard guard(lock_);
-        if (index < 0 || static_cast<size_t>(index) >= records_.size()) return false;
+        if (index < 0 || static_cast<size_t>(index) >= size_) return false;
         RememberRecord(index);
-        fn(records_[static_cast<size_t>(index)]);
-        if (observer_) observer_->Changed(index, records_[static_cast<size_t>(index)]);
+        Record& record = At(static_cast<size_t>(index));
+        fn(record);
+        if (observer_) observer_->Changed(index, record);
         return true;
     }
 
@@ -103,41 +121,58 @@ public:
     int32_t Append(const Record& record) {
         platform::CriticalSectionGuard guard(lock_);
         RememberSize();
-        records_.push_back(record);
-        const auto index = static_cast<int32_t>(records_.size() - 1);
-        if (observer_) observer_->Changed(index, records_.back());
+        BlockWithRoom().push_back(record);
+        const auto index = static_cast<int32_t>(size_++);
+        if (observer_) observer_->Changed(index, record);
         return index;
     }
 
-    // Appends up to n records whose bytes fill(dest, n) writes straight into
-    // the array; fill returns how many it wrote. Returns that number.
+    // Appends up to n records whose bytes fill(dest, first, k) writes
+    // straight into the array, k records at a time: `first` counts the
+    // records this call asked for before. fill returns how many it wrote;
+    // fewer than k ends the call. Returns the number appended.
     template <typename Fill>
     size_t AppendRaw(size_t n, Fill&& fill) {
         platform::CriticalSectionGuard guard(lock_);
         RememberSize();
-        const size_t old = records_.size();
-        records_.resize(old + n);
-        const size_t filled = fill(reinterpret_cast<uint8_t*>(records_.data() + old), n);
-        records_.resize(old + filled);
-        if (observer_) observer_->Reset(records_.data(), records_.size());
-        return filled;
+        size_t done = 0;
+        while (done < n) {
+            Block& block = BlockWithRoom();
+            const size_t old = block.size();
+            const size_t k = std::min(n - done, kBlockRecords - old);
+            block.resize(old + k);
+            const size_t filled = std::min(k, fill(reinterpret_cast<uint8_t*>(block.data() + old), done, k));
+            block.resize(old + filled);
+            size_ += filled;
+            done += filled;
+            if (filled < k) break;
+        }
+        DropEmptyLastBlock();
+        if (observer_) observer_->Reset(AllRecords());
+        return done;
     }
 
     void Replace(std::vector<Record> records) {
         platform::CriticalSectionGuard guard(lock_);
         if (Transaction::Current() != nullptr) {
-            // The former records move into the undo: no copy of a large array.
-            auto former = std::make_shared<Storage>(std::move(records_));
+            // The former blocks move into the undo: no copy of a large array.
+            auto former = std::make_shared<std::pair<Blocks, size_t>>(std::move(blocks_), size_);
             RememberUndo([this, former] {
                 platform::CriticalSectionGuard undoGuard(lock_);
-                records_ = std::move(*former);
-                if (observer_) observer_->Reset(records_.data(), records_.size());
+                blocks_ = std::move(former->first);
+                size_ = former->second;
+                if (observer_) observer_->Reset(AllRecords());
             });
-            records_ = Storage();
         }
-        records_.assign(records.begin(), records.end());
-        records_.shrink_to_fit();
-        if (observer_) observer_->Reset(records_.data(), records_.size());
+        blocks_ = Blocks();
+        size_ = 0;
+        for (size_t begin = 0; begin < records.size(); begin += kBlockRecords) {
+            const size_t end = std::min(records.size(), begin + kBlockRecords);
+            blocks_.emplace_back(records.begin() + static_cast<ptrdiff_t>(begin),
+                                 records.begin() + static_cast<ptrdiff_t>(end));
+        }
+        size_ = records.size();
+        if (observer_) observer_->Reset(AllRecords());
     }
 
     void Clear() { Replace({}); }
@@ -161,10 +196,12 @@ public:
         size_t i = from < 0 ? 0 : static_cast<size_t>(from);
         for (;;) {
             platform::CriticalSectionGuard guard(lock_);
-            const size_t end = std::min(records_.size(), i + kScanChunk);
+            // A chunk never crosses a block.
+            const size_t end = std::min({size_, i + kScanChunk, (i | (kBlockRecords - 1)) + 1});
             if (i >= end) return -1;
+            const Block& block = blocks_[i / kBlockRecords];
             for (; i < end; ++i) {
-                if (Holds(pred, i, records_[i])) return static_cast<int32_t>(i);
+                if (Holds(pred, i, block[i % kBlockRecords])) return static_cast<int32_t>(i);
             }
         }
     }
@@ -174,9 +211,17 @@ public:
     size_t CopyRange(int32_t from, size_t max, std::vector<Record>* out) const {
         platform::CriticalSectionGuard guard(lock_);
         const size_t begin = from < 0 ? 0 : static_cast<size_t>(from);
-        const size_t end = begin >= records_.size() ? begin : std::min(records_.size(), begin + max);
-        out->assign(records_.begin() + static_cast<ptrdiff_t>(begin),
-                    records_.begin() + static_cast<ptrdiff_t>(end));
+        const size_t end = begin >= size_ ? begin : std::min(size_, begin + max);
+        out->clear();
+        out->reserve(end - begin);
+        for (size_t i = begin; i < end;) {
+            const Block& block = blocks_[i / kBlockRecords];
+            const size_t offset = i % kBlockRecords;
+            const size_t n = std::min(end - i, block.size() - offset);
+            out->insert(out->end(), block.begin() + static_cast<ptrdiff_t>(offset),
+                        block.begin() + static_cast<ptrdiff_t>(offset + n));
+            i += n;
+        }
         return end - begin;
     }
 
@@ -209,27 +254,72 @@ private:
         }
     };
 
-    using Storage = std::vector<Record, DefaultInitAllocator<Record>>;
+    // Every block but the last holds exactly kBlockRecords records.
+    using Block = std::vector<Record, DefaultInitAllocator<Record>>;
+    using Blocks = std::vector<Block>;
+
+    // The whole array for an observer, under the inner lock.
+    class View final : public RecordObserver<Record>::Records {
+    public:
+        explicit View(const RecordArray& array) : array_(array) {}
+        // Made and used only under the array's inner lock.
+        size_t size() const override MVDB_NO_THREAD_SAFETY_ANALYSIS { return array_.size_; }
+        const Record& operator[](size_t index) const override MVDB_NO_THREAD_SAFETY_ANALYSIS {
+            return array_.At(index);
+        }
+
+    private:
+        const RecordArray& array_;
+    };
+    View AllRecords() const { return View(*this); }
+
+    Record& At(size_t index) MVDB_REQUIRES(lock_) {
+        return blocks_[index / kBlockRecords][index % kBlockRecords];
+    }
+    const Record& At(size_t index) const MVDB_REQUIRES(lock_) {
+        return blocks_[index / kBlockRecords][index % kBlockRecords];
+    }
+
+    // The last block, or a new one when it is full. A block after the
+    // first is allocated whole at once, so it never moves while it fills;
+    // the first grows with its records, so a small catalogue stays small.
+    Block& BlockWithRoom() MVDB_REQUIRES(lock_) {
+        if (blocks_.empty() || blocks_.back().size() == kBlockRecords) {
+            blocks_.emplace_back();
+            if (blocks_.size() > 1) blocks_.back().reserve(kBlockRecords);
+        }
+        return blocks_.back();
+    }
+    void DropEmptyLastBlock() MVDB_REQUIRES(lock_) {
+        if (!blocks_.empty() && blocks_.back().empty()) blocks_.pop_back();
+    }
+    // Keeps the first `n` records.
+    void Truncate(size_t n) MVDB_REQUIRES(lock_) {
+        if (n >= size_) return;
+        blocks_.resize((n + kBlockRecords - 1) / kBlockRecords);
+        if (!blocks_.empty()) blocks_.back().resize(n - (blocks_.size() - 1) * kBlockRecords);
+        size_ = n;
+    }
 
     // Called under the inner lock before a change.
     void RememberRecord(int32_t index) MVDB_REQUIRES(lock_) {
         if (Transaction::Current() == nullptr) return;
-        const Record former = records_[static_cast<size_t>(index)];
+        const Record former = At(static_cast<size_t>(index));
         RememberUndo([this, index, former] {
             platform::CriticalSectionGuard guard(lock_);
-            if (static_cast<size_t>(index) >= records_.size()) return;
-            records_[static_cast<size_t>(index)] = former;
+            if (static_cast<size_t>(index) >= size_) return;
+            At(static_cast<size_t>(index)) = former;
             if (observer_) observer_->Changed(index, former);
         });
     }
     void RememberSize() MVDB_REQUIRES(lock_) {
         if (Transaction::Current() == nullptr) return;
-        const size_t former = records_.size();
+        const size_t former = size_;
         RememberUndo([this, former] {
             platform::CriticalSectionGuard guard(lock_);
-            if (records_.size() <= former) return;
-            records_.resize(former);
-            if (observer_) observer_->Reset(records_.data(), records_.size());
+            if (size_ <= former) return;
+            Truncate(former);
+            if (observer_) observer_->Reset(AllRecords());
         });
     }
 
@@ -246,7 +336,8 @@ private:
     template <typename, typename>
     friend class Store;
     mutable platform::CriticalSection lock_;
-    Storage records_ MVDB_GUARDED_BY(lock_);
+    Blocks blocks_ MVDB_GUARDED_BY(lock_);
+    size_t size_ MVDB_GUARDED_BY(lock_) = 0;
     RecordObserver<Record>* observer_ = nullptr;
 };
 

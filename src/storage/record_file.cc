@@ -153,14 +153,15 @@ size_t RecordFile::WholeRecordsAvailable(int32_t count) {
     return std::min(static_cast<size_t>(count), present);
 }
 
-size_t RecordFile::ReadRecords(size_t wanted, uint8_t* dest) {
+size_t RecordFile::ReadRecords(size_t first, size_t wanted, uint8_t* dest) {
     if (!file_) return 0;
     const size_t size = traits_.recordSize;
     const size_t perBlock = std::max<size_t>(1, kReadBlockBytes / size);
     size_t done = 0;
     while (done < wanted) {
         const size_t n = std::min(perBlock, wanted - done);
-        const int64_t got = file_->ReadAt(kRecordsOffset + done * size, dest + done * size, n * size);
+        const int64_t got =
+            file_->ReadAt(kRecordsOffset + (first + done) * size, dest + done * size, n * size);
         const size_t whole = got > 0 ? static_cast<size_t>(got) / size : 0;
         done += whole;
         if (whole < n) break;

@@ -78,9 +78,10 @@ public:
 
     // How many whole records of `count` the file can hold at most.
     size_t WholeRecordsAvailable(int32_t count);
-    // Reads up to `wanted` whole records into `dest` in large blocks,
-    // stopping at the first short read. Returns the number of records read.
-    size_t ReadRecords(size_t wanted, uint8_t* dest);
+    // Reads up to `wanted` whole records from record `first` on into `dest`
+    // in large blocks, stopping at the first short read. Returns the number
+    // of records read.
+    size_t ReadRecords(size_t first, size_t wanted, uint8_t* dest);
 
     // Writes the magic, the scrambled account, the count and the records
     // from byte 0 under the file-access lock and flushes them: the whole

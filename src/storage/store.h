@@ -147,9 +147,9 @@ protected:
         const HeaderState state = file_.ReadHeader(accountTarget, count, accountIsSound);
         if (state != HeaderState::kSound || *count <= 0) return state;
         platform::CriticalSectionGuard guard(storeLock_);
-        *recordsRead = static_cast<int32_t>(
-            records_.AppendRaw(file_.WholeRecordsAvailable(*count),
-                               [this](uint8_t* dest, size_t n) { return file_.ReadRecords(n, dest); }));
+        *recordsRead = static_cast<int32_t>(records_.AppendRaw(
+            file_.WholeRecordsAvailable(*count),
+            [this](uint8_t* dest, size_t first, size_t n) { return file_.ReadRecords(first, n, dest); }));
         return state;
     }
 
