@@ -86,6 +86,22 @@ TEST_F(LocationsTest, WithoutTheFolderKeyBareNamesLieInTheCurrentFolder) {
     EXPECT_FALSE(fs::exists(work / "Data"));
 }
 
+TEST_F(LocationsTest, TheChannelCountIsReadOnlyFromAnIntegerValue) {
+    const std::vector<std::pair<RegistryValue, int32_t>> cases = {
+        {RegistryValue(uint32_t{3}), 3},
+        {RegistryValue(std::string("5")), 20},  // once read as the bytes "5\0": 53 channels
+    };
+    for (const auto& [value, expected] : cases) {
+        fs::remove(mediaFile());
+        Values values = FolderValues();
+        values["DefaultChannels"] = value;
+        SetRegistry(values, std::nullopt);
+        test::OpenDatabase db;
+        ASSERT_TRUE(db.ok());
+        EXPECT_EQ(FromHandle(db.get())->media().channelCount(), expected);
+    }
+}
+
 TEST_F(LocationsTest, HostNameFromTheHostManKey) {
     struct Case {
         const char* name;

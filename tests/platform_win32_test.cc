@@ -78,8 +78,8 @@ TEST_F(PlatformRegistryTest, IntegersAreReadWhenTheyHaveAtMostFourBytes) {
     EXPECT_EQ(key->ReadInt32("Negative"), -2);
     EXPECT_EQ(key->ReadInt32("Wide"), std::nullopt);
     EXPECT_EQ(key->ReadInt32("Absent"), std::nullopt);
-    // The type is not checked: three bytes of text and a NUL are read as they are.
-    EXPECT_EQ(key->ReadInt32("Text"), 0x3032);
+    // Only an integer value is a number: the text "20" is no channel count.
+    EXPECT_EQ(key->ReadInt32("Text"), std::nullopt);
 }
 
 // LoadStringA gives the resource in the user's language, in the ANSI code

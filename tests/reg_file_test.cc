@@ -98,7 +98,52 @@ TEST_F(RegistryKeyTest, StringsMustFitTheBufferWithTheirNul) {
     EXPECT_FALSE(key->ReadString("Missing", 260));
     EXPECT_EQ(key->ReadInt32("Count").value_or(-1), 20);
     EXPECT_FALSE(key->ReadInt32("Wide"));
-    EXPECT_EQ(key->ReadInt32("Short").value_or(-1), 7);
+    // Only an integer value counts as one, whatever its bytes.
+    EXPECT_FALSE(key->ReadInt32("Short"));
+}
+
+TEST_F(RegistryKeyTest, OnlyIntegerValuesAreReadAsNumbers) {
+    Use("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Tarnwick\\Marovale\\Folder]\n\"Text\"=\"20\"\n"
+        "\"Binary\"=hex:03,00,00,00\n\"Typed\"=hex(4):03,00,00,00\n\"Count\"=dword:00000003\n");
+    auto key = OpenMachineKey(kFolder);
+    ASSERT_NE(key, nullptr);
+    EXPECT_FALSE(key->ReadInt32("Text"));  // "20" was once read as 12,338
+    EXPECT_FALSE(key->ReadInt32("Binary"));
+    EXPECT_EQ(key->ReadInt32("Typed").value_or(-1), 3);
+    EXPECT_EQ(key->ReadInt32("Count").value_or(-1), 3);
+    EXPECT_EQ(key->ReadString("Text", 260).value_or(""), "20");
+}
+
+// The registry editor exports UTF-16LE with a byte-order mark.
+std::string Utf16File(const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+TEST(RegFile, Utf16FilesAreConvertedToTheCodePage) {
+    const bool japanese = CurrentCodePage()->Number() == 932;
+    // A character the code page holds, and one it does not.
+    const std::u16string held = japanese ? u"\u30AB\u30BF" : u"\u20AC\u00E9";
+    const std::string heldBytes = japanese ? "\x83\x4A\x83\x5E" : "\x80\xE9";
+    const std::u16string foreign = japanese ? u"\u00E9" : u"\u30AB";
+    const RegFile reg =
+        RegFile::Parse(Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                                 u"[HKEY_LOCAL_MACHINE\\Software\\Tarnwick\\Marovale\\Folder]\r\n"
+                                 u"\"DBINFODIR\"=\"C:\\\\" +
+                                 held +
+                                 u"\\\\Info\"\r\n"
+                                 u"\"DBHOST\"=\"C:\\\\" +
+                                 foreign +
+                                 u".db\"\r\n"
+                                 u"\"DefaultChannels\"=dword:00000007\r\n"));
+    EXPECT_TRUE(reg.HasKey(kFolder));
+    EXPECT_EQ(Text(reg.Value(kFolder, "DBINFODIR")), "C:\\" + heldBytes + "\\Info" + std::string(1, '\0'));
+    EXPECT_FALSE(reg.Value(kFolder, "DBHOST"));  // does not convert: missing
+    EXPECT_EQ(Text(reg.Value(kFolder, "DefaultChannels")), std::string("\x07\0\0\0", 4));
 }
 
 TEST_F(RegistryKeyTest, TheFileIsReadAgainAtEveryOpen) {

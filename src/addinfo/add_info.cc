@@ -22,9 +22,7 @@ size_t InlineTextLength(const InfoArea& area) { return FieldLength(area.inlineTe
 }  // namespace
 
 std::string MediaDatabase::InfoFileName(int32_t index, int32_t number) {
-    char name[48];
-    std::snprintf(name, sizeof name, "MVDB%d-%d.dat", index, number);
-    return name;
+    return format::InfoFileName(index, number);
 }
 
 std::string MediaDatabase::InfoFilePath(int32_t index, int32_t number) const {

@@ -11,8 +11,8 @@ namespace mvdb {
 
 namespace {
 
-constexpr FileTraits kCategoryFile{"MVDBCAT.db", sizeof(CategoryInfo), "Marovale Category Database",
-                                   "MArovale FileAccess Category"};
+constexpr FileTraits kCategoryFile{format::kCategoryFormat.fileName, format::kCategoryFormat.fileRecordSize,
+                                   "Marovale Category Database", "MArovale FileAccess Category"};
 // Only the writer of a file ever writes it: two openers of one file never
 // both write, whole rewrites included.
 constexpr StorePolicy kCategoryPolicy{MVDB_ERR_WRITE, MVDB_ERR_WRITE};
@@ -36,7 +36,7 @@ bool IsTombstone(const CategoryInfo& record) { return (record.categoryStatus & M
 
 CategoryDatabase::CategoryDatabase(SharedAccount& account, const platform::CodePage& codePage)
     : Store(account, kCategoryFile, kCategoryPolicy), codePage_(codePage) {
-    ResolveCataloguePath("DBCATEGORY", &path_);
+    ResolveCataloguePath(format::kCategoryFormat, &path_);
     ClaimWriterAndOpen([this] { CreateFolderChain(path_, 0, codePage_); });
     Load();
 }

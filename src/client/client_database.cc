@@ -7,8 +7,8 @@ namespace mvdb {
 
 namespace {
 
-constexpr FileTraits kClientFile{"MVDBCLT.db", sizeof(ClientInfo), "Marovale Client Database",
-                                 "Marovale FileAccess Client"};
+constexpr FileTraits kClientFile{format::kClientFormat.fileName, format::kClientFormat.fileRecordSize,
+                                 "Marovale Client Database", "Marovale FileAccess Client"};
 // Only the writer of a file ever writes it, whole rewrites included.
 constexpr StorePolicy kClientPolicy{MVDB_ERR_INVALID, MVDB_ERR_INVALID};
 
@@ -23,7 +23,7 @@ bool ClientAccountIsSound(const DBAccount& block) {
 ClientDatabase::ClientDatabase(SharedAccount& account, const platform::CodePage& codePage)
     : Store(account, kClientFile, kClientPolicy), codePage_(codePage), nameIndex_(codePage) {
     records_.SetObserver(&nameIndex_);
-    ResolveCataloguePath("DBHOST", &path_);
+    ResolveCataloguePath(format::kClientFormat, &path_);
     ClaimWriterAndOpen([this] { CreateFolderChain(path_, 0, codePage_); });
     Load();
 }

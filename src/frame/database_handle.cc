@@ -9,13 +9,10 @@ namespace mvdb {
 
 namespace {
 
-// The server host name is read with a limit of 63 bytes, NUL included.
-constexpr size_t kServerHostNameBuffer = 63;
-
 std::optional<std::string> ReadServerHostName() {
-    const std::unique_ptr<platform::RegistryKey> key = platform::OpenMachineKey(kHostManKey);
+    const std::unique_ptr<format::ConfigKey> key = OpenConfigKey(kHostManKey);
     if (!key) return std::nullopt;
-    return key->ReadString("HostName", kServerHostNameBuffer);
+    return format::ReadHostName(*key);
 }
 
 }  // namespace
@@ -50,15 +47,15 @@ std::unique_ptr<DatabaseHandle> DatabaseHandle::Open() {
 
 bool DatabaseHandle::OpenJournal() {
     Journal::Paths paths;
-    paths.files[0] = "MVDBCAT.db";
-    ResolveCataloguePath("DBCATEGORY", &paths.files[0]);
+    paths.files[0] = format::kCategoryFormat.fileName;
+    ResolveCataloguePath(format::kCategoryFormat, &paths.files[0]);
     MediaLocations media;
-    media.filePath = "MVDBMF.db";
+    media.filePath = format::kMediaFormat.fileName;
     ResolveMediaLocations(&media, *codePage_);
     paths.files[1] = media.filePath;
     paths.infoFolder = media.infoFolder;
-    paths.files[2] = "MVDBCLT.db";
-    ResolveCataloguePath("DBHOST", &paths.files[2]);
+    paths.files[2] = format::kClientFormat.fileName;
+    ResolveCataloguePath(format::kClientFormat, &paths.files[2]);
     // The journal lives beside the media file, whose folder the media store
     // would create anyway.
     CreateFolderChain(paths.files[1], 0, *codePage_);

@@ -12,41 +12,14 @@ namespace mvdb {
 
 namespace {
 
-constexpr FileTraits kMediaFile{"MVDBMF.db", sizeof(MediaElement), "Marovale Media Database",
-                                "Marovale FileAccess Media"};
+constexpr FileTraits kMediaFile{format::kMediaFormat.fileName, format::kMediaFormat.fileRecordSize,
+                                "Marovale Media Database", "Marovale FileAccess Media"};
 // Only the writer of the media file ever writes it.
 constexpr StorePolicy kMediaPolicy{MVDB_ERR_WRITE, MVDB_ERR_WRITE};
 
-// The host name value is read with a limit of 63 bytes, NUL included.
-constexpr size_t kHostNameBuffer = 63;
-
-std::string ReadStoreHostName() {
-    const std::unique_ptr<platform::RegistryKey> key = platform::OpenMachineKey(kHostManKey);
-    if (!key) return std::string();
-    return key->ReadString("HostName", kHostNameBuffer).value_or("Unknown");
-}
-
-bool AllDigits(const std::string& text, size_t begin, size_t end) {
-    if (begin >= end) return false;
-    for (size_t i = begin; i < end; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
-    }
-    return true;
-}
+std::string ReadStoreHostName() { return format::StoreHostName(OpenConfigKey(kHostManKey).get()); }
 
 }  // namespace
-
-bool IsInfoFileName(const std::string& name) {
-    constexpr char kPrefix[] = "MVDB";
-    constexpr char kSuffix[] = ".dat";
-    if (name.size() < 11 || name.compare(0, 4, kPrefix) != 0 ||
-        name.compare(name.size() - 4, 4, kSuffix) != 0) {
-        return false;
-    }
-    const size_t hyphen = name.find('-', 4);
-    return hyphen != std::string::npos && AllDigits(name, 4, hyphen) &&
-           AllDigits(name, hyphen + 1, name.size() - 4);
-}
 
 MediaDatabase::MediaDatabase(SharedAccount& account, const platform::CodePage& codePage)
     : Store(account, kMediaFile, kMediaPolicy), codePage_(codePage), nameIndex_(codePage) {

@@ -124,6 +124,6 @@ private:
 };
 
 // True for the names info files are given: MVDB<digits>-<digits>.dat.
-bool IsInfoFileName(const std::string& name);
+using format::IsInfoFileName;
 
 }  // namespace mvdb

@@ -4,17 +4,17 @@
 
 #include <cstddef>
 
-#include "addinfo/info_area.h"
+#include "format/container.h"
 #include "mvdb.h"
 
 namespace mvdb {
 
-struct MediaElement {
-    MediaInfo info;
-    InfoArea infoArea;
-};
-static_assert(sizeof(MediaElement) == 1224);
-static_assert(offsetof(MediaElement, infoArea) == 960);
+using format::InfoArea;
+using format::InfoDescriptor;
+using format::kInfoModeFiles;
+using format::kInfoModeInlineText;
+using format::kInfoPieces;
+using format::MediaElement;
 
 inline bool IsDeleted(const MediaInfo& info) { return (info.mediaFlags & MVDB_MEDIA_DELETED) != 0; }
 inline bool IsLive(const MediaInfo& info) {

@@ -200,7 +200,8 @@ public:
     // The string value's bytes up to its first NUL, when the value exists
     // and, NUL included, fits a buffer of bufferSize bytes.
     virtual std::optional<std::string> ReadString(const std::string& value, size_t bufferSize) = 0;
-    // A 4-byte little-endian integer value; nullopt when missing or longer.
+    // A 4-byte little-endian integer value of the integer type (REG_DWORD);
+    // nullopt when missing, longer, or of another type, such as a string.
     virtual std::optional<int32_t> ReadInt32(const std::string& value) = 0;
 };
 // subkey uses backslashes, as "Software\\Tarnwick\\Marovale\\Folder".

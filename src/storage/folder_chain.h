@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "format/configuration.h"
 #include "platform/platform.h"
 
 namespace mvdb {
 
 // Working paths are held in buffers of this size, NUL included.
-inline constexpr size_t kPathBufferBytes = 260;
+using format::kPathBufferBytes;
 
 // True when the last character of `path` is the separator, a single-byte
 // character of its own: the second byte of a double-byte character is never

@@ -1,10 +1,6 @@
-// The database file container shared by the three catalogues: a text magic,
-// the scrambled account block, a record count and the fixed-size records.
-//
-//   byte 0    26 bytes   "Marovale data base ver 0.9", no NUL
-//   byte 26   144 bytes  DBAccount, password scrambled
-//   byte 170  int32      record count
-//   byte 174  records    record i at 174 + size * i
+// The database file container shared by the three catalogues (its layout
+// in format/container.h): a text magic, the scrambled account block, a
+// record count and the fixed-size records.
 //
 // RecordFile owns the open file, the writer role (whose holder alone writes
 // the file) and the name of the file-access lock, held while the file is
@@ -17,17 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "format/container.h"
 #include "mvdb.h"
 #include "platform/platform.h"
 #include "storage/journal.h"
 
 namespace mvdb {
 
-inline constexpr char kFileMagic[] = "Marovale data base ver 0.9";
-inline constexpr size_t kMagicBytes = sizeof(kFileMagic) - 1;
-inline constexpr uint64_t kAccountOffset = 26;
-inline constexpr uint64_t kCountOffset = 170;
-inline constexpr uint64_t kRecordsOffset = 174;
+using format::kAccountOffset;
+using format::kCountOffset;
+using format::kFileMagic;
+using format::kMagicBytes;
+using format::kRecordsOffset;
 
 // What distinguishes one catalogue's file.
 struct FileTraits {

@@ -6,48 +6,51 @@ namespace mvdb {
 
 namespace {
 
-std::string DefaultDataFolder() {
-    const std::optional<std::string> exe = platform::ExecutablePath();
-    if (!exe) return std::string("Data") + platform::kPathSeparator;
-    const platform::SplitPathResult parts = platform::SplitPath(*exe);
-    return parts.drive + parts.directory + "Data" + platform::kPathSeparator;
-}
+class RegistryConfigKey final : public format::ConfigKey {
+public:
+    explicit RegistryConfigKey(std::unique_ptr<platform::RegistryKey> key) : key_(std::move(key)) {}
+    std::optional<std::string> ReadString(const std::string& name, size_t bufferBytes) override {
+        return key_->ReadString(name, bufferBytes);
+    }
+    std::optional<int32_t> ReadDword(const std::string& name) override { return key_->ReadInt32(name); }
+
+private:
+    std::unique_ptr<platform::RegistryKey> key_;
+};
 
 }  // namespace
 
-std::string DefaultDataFile(const std::string& fileName) { return DefaultDataFolder() + fileName; }
+std::unique_ptr<format::ConfigKey> OpenConfigKey(const char* subkey) {
+    std::unique_ptr<platform::RegistryKey> key = platform::OpenMachineKey(subkey);
+    if (!key) return nullptr;
+    return std::make_unique<RegistryConfigKey>(std::move(key));
+}
 
-std::string DefaultInfoFolder() { return DefaultDataFolder() + "Info"; }
+std::string DefaultDataFolder() {
+    const std::optional<std::string> exe = platform::ExecutablePath();
+    if (!exe) return format::DataFolder(std::string(), platform::kPathSeparator);
+    const platform::SplitPathResult parts = platform::SplitPath(*exe);
+    return format::DataFolder(parts.drive + parts.directory, platform::kPathSeparator);
+}
 
-int32_t ResolveCataloguePath(const char* valueName, std::string* path) {
-    const std::unique_ptr<platform::RegistryKey> key = platform::OpenMachineKey(kFolderKey);
+int32_t ResolveCataloguePath(const format::CatalogueFormat& catalogue, std::string* path) {
+    const std::unique_ptr<format::ConfigKey> key = OpenConfigKey(kFolderKey);
     if (!key) return -1;
-    if (std::optional<std::string> value = key->ReadString(valueName, kPathBufferBytes)) {
-        *path = *value;
-    } else {
-        *path = DefaultDataFile(*path);
-    }
+    *path = format::CataloguePath(*key, catalogue, DefaultDataFolder()).path;
     return 0;
 }
 
 int32_t ResolveMediaLocations(MediaLocations* locations, const platform::CodePage& codePage) {
-    const std::unique_ptr<platform::RegistryKey> key = platform::OpenMachineKey(kFolderKey);
+    const std::unique_ptr<format::ConfigKey> key = OpenConfigKey(kFolderKey);
     if (!key) return -1;
-    if (std::optional<std::string> value = key->ReadString("DBMEDIA", kPathBufferBytes)) {
-        locations->filePath = *value;
-    } else {
-        locations->filePath = DefaultDataFile(locations->filePath);
-        CreateFolderChain(locations->filePath, 0, codePage);
-    }
-    if (std::optional<std::string> value = key->ReadString("DBINFODIR", kPathBufferBytes)) {
-        locations->infoFolder = *value;
-    } else {
-        locations->infoFolder = DefaultInfoFolder();
-        CreateFolderChain(locations->infoFolder, 1, codePage);
-    }
-    if (std::optional<int32_t> channels = key->ReadInt32("DefaultChannels")) {
-        locations->channelCount = *channels;
-    }
+    const std::string dataFolder = DefaultDataFolder();
+    const format::ResolvedPath file = format::CataloguePath(*key, format::kMediaFormat, dataFolder);
+    locations->filePath = file.path;
+    if (file.isDefault) CreateFolderChain(locations->filePath, 0, codePage);
+    const format::ResolvedPath info = format::InfoFolderPath(*key, dataFolder);
+    locations->infoFolder = info.path;
+    if (info.isDefault) CreateFolderChain(locations->infoFolder, 1, codePage);
+    locations->channelCount = format::ChannelCount(*key);
     return 0;
 }
 

@@ -9,11 +9,11 @@
 
 #include "cli/local_time.h"
 #include "cli/locations.h"
-#include "cli/password_scramble.h"
 #include "cli/progress_bar.h"
 #include "cli/reg_text.h"
 #include "cli/text_codec.h"
 #include "cli/text_table.h"
+#include "format/scramble.h"
 #include "storage/account.h"
 
 namespace mvdb::cli {
@@ -62,15 +62,15 @@ TEST_F(UtcTime, ParsesSecondsAndLocalDates) {
 
 TEST(PasswordScramble, MatchesTheLibrarysScrambling) {
     for (const std::string plain : {"", "a", "s3cret", "aabb", "\xE9t\xE9"}) {
-        const std::string scrambled = ScramblePassword(plain);
+        const std::string scrambled = format::ScramblePassword(plain);
         std::string expected(plain.size() + 1, '\0');
         ScrambleBytes(reinterpret_cast<uint8_t*>(expected.data()),
                       reinterpret_cast<const uint8_t*>(plain.data()), static_cast<int32_t>(plain.size()));
         expected.resize(plain.size());
         EXPECT_EQ(scrambled, expected) << plain;
-        EXPECT_EQ(UnscramblePassword(scrambled), plain);
+        EXPECT_EQ(format::UnscramblePassword(scrambled), plain);
     }
-    EXPECT_EQ(ScramblePassword("aab"), std::string("\xC6\x00\x03", 3));  // repeats give zero bytes
+    EXPECT_EQ(format::ScramblePassword("aab"), std::string("\xC6\x00\x03", 3));  // repeats give zero bytes
 }
 
 TEST(RegText, ReadsWhatItWritesAndWhatPeopleWrite) {

@@ -12,12 +12,7 @@ namespace {
 // Records read from the disk at a time.
 constexpr uint64_t kRecordsPerBlock = 512;
 
-constexpr CatalogueTraits kCatalogues[] = {
-    {Catalogue::kCategory, "category", "MVDBCAT.db", sizeof(CategoryInfo), sizeof(CategoryInfo)},
-    {Catalogue::kClient, "client", "MVDBCLT.db", sizeof(ClientInfo), sizeof(ClientInfo)},
-    // A media element: the MediaInfo and the 264-byte info area behind it.
-    {Catalogue::kMedia, "media", "MVDBMF.db", sizeof(MediaInfo) + 264, sizeof(MediaInfo)},
-};
+constexpr const CatalogueTraits (&kCatalogues)[3] = format::kCatalogueFormats;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),

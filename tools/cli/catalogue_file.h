@@ -11,26 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "format/container.h"
 #include "mvdb.h"
 
 namespace mvdb::cli {
 
-inline constexpr char kFileMagic[] = "Marovale data base ver 0.9";
-inline constexpr uint64_t kMagicBytes = sizeof(kFileMagic) - 1;
-inline constexpr uint64_t kAccountOffset = 26;
-inline constexpr uint64_t kAccountBytes = sizeof(DBAccount);
-inline constexpr uint64_t kCountOffset = 170;
-inline constexpr uint64_t kRecordsOffset = 174;
+using format::kAccountBytes;
+using format::kAccountOffset;
+using format::kCountOffset;
+using format::kFileMagic;
+using format::kMagicBytes;
+using format::kRecordsOffset;
 
-enum class Catalogue { kCategory, kClient, kMedia };
-
-struct CatalogueTraits {
-    Catalogue kind;
-    const char* name;          // "category", "client", "media": the --type word
-    const char* fileName;      // the default file name
-    uint32_t fileRecordSize;   // bytes per record in the file
-    uint32_t recordSizeField;  // what each record's own size field holds
-};
+using format::Catalogue;
+// Which catalogue a file holds, and its record sizes (`name` is the
+// --type word).
+using CatalogueTraits = format::CatalogueFormat;
 
 const CatalogueTraits& TraitsOf(Catalogue kind);
 // The catalogue named by a --type word, when it names one.

@@ -7,6 +7,7 @@
 #include "cli/progress_bar.h"
 #include "cli/record_json.h"
 #include "cli/text_table.h"
+#include "format/container.h"
 #include "format/user_record.h"
 
 namespace mvdb::cli {
@@ -49,7 +50,7 @@ json RecordJson(const CatalogueTraits& traits, uint64_t position, const char* by
             MediaInfo info;
             std::memcpy(&info, bytes, sizeof info);
             record = MediaJson(info, codec);
-            record["info"] = InfoAreaJson(ReadInfoArea(bytes), codec);
+            record["info"] = InfoAreaJson(format::InfoAreaOf(bytes), codec);
             break;
         }
     }
@@ -88,11 +89,12 @@ TextTable TableFor(Catalogue kind) {
                       {"location"}});
 }
 
-std::string InfoSummary(const InfoArea& area) {
-    if (area.mode == kInlineTextMode) return area.inlineText[0] == '\0' ? "-" : "text";
-    if (area.mode != kInfoFilesMode) return "mode " + std::to_string(area.mode);
+std::string InfoSummary(const format::InfoArea& area) {
+    if (area.infoMode == format::kInfoModeInlineText) return area.inlineText[0] == '\0' ? "-" : "text";
+    if (area.infoMode != format::kInfoModeFiles) return "mode " + std::to_string(area.infoMode);
     int pieces = 0;
-    for (const InfoDescriptor& descriptor : area.descriptors) pieces += descriptor.size != 0;
+    for (const format::InfoDescriptor& descriptor : area.files.descriptors)
+        pieces += descriptor.infoSize != 0;
     return std::to_string(pieces) + " files";
 }
 
@@ -130,7 +132,7 @@ std::vector<std::string> RecordRow(Catalogue kind, uint64_t position, const char
             std::to_string(info.categoryId),
             Hex(info.mediaType),
             FormatLocalTime(info.updateTime),
-            InfoSummary(ReadInfoArea(bytes)),
+            InfoSummary(format::InfoAreaOf(bytes)),
             codec.ToUtf8(FieldText(info.hostName, sizeof info.hostName)),
             codec.ToUtf8(FieldText(info.title, sizeof info.title)),
             codec.ToUtf8(FieldText(info.location, sizeof info.location))};

@@ -12,9 +12,8 @@ namespace mvdb::cli {
 
 namespace {
 
-// The library reads registry paths into buffers of this size, NUL included.
-constexpr size_t kPathBuffer = 260;
-constexpr size_t kHostNameBuffer = 64;
+// The running program's path is taken as the library takes it.
+constexpr size_t kPathBuffer = format::kPathBufferBytes;
 
 #if defined(_WIN32)
 constexpr char kSeparator = '\\';
@@ -22,56 +21,47 @@ constexpr char kSeparator = '\\';
 constexpr char kSeparator = '/';
 #endif
 
-std::string DataFolder(const std::optional<std::string>& executable) {
-    const std::string data = std::string("Data") + kSeparator;
-    if (!executable) return data;
+// The drive and directory of the executable, as the library splits it.
+std::string ExecutableFolder(const std::optional<std::string>& executable) {
+    if (!executable) return std::string();
     const size_t end = executable->find_last_of(kSeparator == '\\' ? "\\/:" : "/");
-    return end == std::string::npos ? data : executable->substr(0, end + 1) + data;
-}
-
-std::string ValueOr(const RegistryValues& values, const char* name, const std::string& fallback) {
-    const std::optional<std::string> value = StringValue(values, name);
-    return value && value->size() < kPathBuffer ? *value : fallback;
+    return end == std::string::npos ? std::string() : executable->substr(0, end + 1);
 }
 
 }  // namespace
 
 DatabaseLocations ResolveLocations(const MachineSettings& settings,
                                    const std::optional<std::string>& executable) {
+    std::optional<ValuesKey> folder;
+    std::optional<ValuesKey> hostMan;
+    if (settings.folder) folder.emplace(*settings.folder);
+    if (settings.hostMan) hostMan.emplace(*settings.hostMan);
+    const format::Locations resolved =
+        format::ResolveLocations(folder ? &*folder : nullptr, hostMan ? &*hostMan : nullptr,
+                                 format::DataFolder(ExecutableFolder(executable), kSeparator));
     DatabaseLocations locations;
-    if (!settings.folder) {
-        locations.categoryFile = "MVDBCAT.db";
-        locations.mediaFile = "MVDBMF.db";
-        locations.clientFile = "MVDBCLT.db";
-        locations.origin =
-            settings.source + ", without the Folder key: bare file names in the current folder";
-    } else {
-        const std::string data = DataFolder(executable);
-        locations.categoryFile = ValueOr(*settings.folder, "DBCATEGORY", data + "MVDBCAT.db");
-        locations.mediaFile = ValueOr(*settings.folder, "DBMEDIA", data + "MVDBMF.db");
-        locations.clientFile = ValueOr(*settings.folder, "DBHOST", data + "MVDBCLT.db");
-        locations.infoFolder = ValueOr(*settings.folder, "DBINFODIR", data + "Info");
-        if (std::optional<uint32_t> channels = DwordValue(*settings.folder, "DefaultChannels")) {
-            locations.defaultChannels = static_cast<int32_t>(*channels);
-        }
-        locations.origin = settings.source;
-    }
-    if (settings.hostMan) {
-        const std::optional<std::string> host = StringValue(*settings.hostMan, "HostName");
-        locations.hostName = host && host->size() < kHostNameBuffer ? *host : "Unknown";
-    }
+    locations.categoryFile = resolved.categoryFile;
+    locations.mediaFile = resolved.mediaFile;
+    locations.clientFile = resolved.clientFile;
+    locations.infoFolder = resolved.infoFolder;
+    locations.hostName = resolved.hostName;
+    locations.defaultChannels = resolved.channelCount;
+    locations.origin =
+        settings.folder ? settings.source
+                        : settings.source + ", without the Folder key: bare file names in the current folder";
     return locations;
 }
 
 MachineSettings DataFolderSettings(const std::string& folder, const MachineSettings& own) {
     const std::filesystem::path base(folder);
-    RegistryValues values = {{"DBCATEGORY", (base / "MVDBCAT.db").string()},
-                             {"DBMEDIA", (base / "MVDBMF.db").string()},
-                             {"DBHOST", (base / "MVDBCLT.db").string()},
-                             {"DBINFODIR", (base / "Info").string()}};
+    RegistryValues values;
+    for (const format::CatalogueFormat& catalogue : format::kCatalogueFormats) {
+        values[catalogue.registryValue] = (base / catalogue.fileName).string();
+    }
+    values[format::kInfoFolderValue] = (base / "Info").string();
     if (own.folder) {
-        if (std::optional<uint32_t> channels = DwordValue(*own.folder, "DefaultChannels")) {
-            values["DefaultChannels"] = *channels;
+        if (std::optional<int32_t> channels = ValuesKey(*own.folder).ReadDword(format::kChannelCountValue)) {
+            values[format::kChannelCountValue] = static_cast<uint32_t>(*channels);
         }
     }
     return {values, own.hostMan, "--data-dir " + folder};

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/machine_settings.h"
+#include "format/configuration.h"
 
 namespace mvdb::cli {
 
@@ -18,7 +19,7 @@ struct DatabaseLocations {
     // The server's host name; empty without the HostMan key, "Unknown" when
     // the key has no readable HostName value.
     std::string hostName;
-    int32_t defaultChannels = 20;
+    int32_t defaultChannels = format::kDefaultChannelCount;
     std::string origin;  // how these were found, for people
 };
 

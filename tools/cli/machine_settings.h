@@ -10,9 +10,13 @@
 #include <string>
 #include <variant>
 
+#include "format/configuration.h"
+#include "format/reg_text.h"
+
 namespace mvdb::cli {
 
-using RegistryValue = std::variant<std::string, uint32_t>;
+// A text, a 4-byte integer (REG_DWORD), or any other value as stored.
+using RegistryValue = std::variant<std::string, uint32_t, format::RegValue>;
 // Value names as written; looked up without regard to case.
 using RegistryValues = std::map<std::string, RegistryValue>;
 
@@ -28,7 +32,23 @@ MachineSettings ReadMachineSettings();
 std::optional<std::string> StringValue(const RegistryValues& values, const std::string& name);
 std::optional<uint32_t> DwordValue(const RegistryValues& values, const std::string& name);
 
-inline constexpr char kFolderKeyPath[] = "Software\\Tarnwick\\Marovale\\Folder";
-inline constexpr char kHostManKeyPath[] = "Software\\Tarnwick\\Marovale\\HostMan";
+// A stored value as the tool keeps it: a text with its NUL as a string,
+// a 4-byte REG_DWORD as a number, anything else as stored.
+RegistryValue ToRegistryValue(const format::RegValue& value);
+
+// One key's values read with the library's rules (buffer sizes, types).
+class ValuesKey final : public format::ConfigKey {
+public:
+    explicit ValuesKey(const RegistryValues& values) : values_(values) {}
+    std::optional<std::string> ReadString(const std::string& name, size_t bufferBytes) override;
+    std::optional<int32_t> ReadDword(const std::string& name) override;
+
+private:
+    const RegistryValue* Find(const std::string& name) const;
+    const RegistryValues& values_;
+};
+
+inline constexpr const char (&kFolderKeyPath)[sizeof format::kFolderKey] = format::kFolderKey;
+inline constexpr const char (&kHostManKeyPath)[sizeof format::kHostManKey] = format::kHostManKey;
 
 }  // namespace mvdb::cli

@@ -6,8 +6,9 @@
 #include <set>
 
 #include "cli/check_steps.h"
-#include "cli/info_area.h"
 #include "cli/record_json.h"
+#include "format/container.h"
+#include "format/info_area.h"
 
 namespace mvdb::cli {
 
@@ -21,25 +22,13 @@ using PieceKey = std::pair<int64_t, int>;
 
 // The item and number of a name the library builds: MVDB<index>-<number>.dat.
 std::optional<PieceKey> ParseInfoFileName(const std::string& name) {
-    const std::string prefix = "MVDB";
-    const std::string suffix = ".dat";
-    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-        return std::nullopt;
-    }
-    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    const size_t dash = middle.find('-');
-    if (dash == std::string::npos || dash == 0 || dash + 1 == middle.size() || dash > 9 ||
-        middle.size() - dash - 1 > 1) {
-        return std::nullopt;
-    }
-    for (size_t i = 0; i < middle.size(); ++i) {
-        if (i != dash && (middle[i] < '0' || middle[i] > '9')) return std::nullopt;
-    }
-    const PieceKey key{std::stoll(middle.substr(0, dash)), std::stoi(middle.substr(dash + 1))};
-    // Leading zeros make a name the library never builds.
-    if (InfoFileName(key.first, key.second) != name) return std::nullopt;
-    return key;
+    const std::optional<format::InfoFileKey> key = format::ParseInfoFileName(name);
+    if (!key) return std::nullopt;
+    return PieceKey{key->index, key->number};
+}
+
+std::string InfoFileName(const PieceKey& key) {
+    return format::InfoFileName(static_cast<int32_t>(key.first), key.second);
 }
 
 // The info files in the folder, by item and number, with their sizes. Names
@@ -84,11 +73,11 @@ public:
                 position, "flags no writer sets",
                 item + " has the flags " + Hex(info.mediaFlags) + ", with the unknown bits " + Hex(unknown));
         }
-        const InfoArea area = ReadInfoArea(element);
-        if (area.mode != kInlineTextMode && area.mode != kInfoFilesMode) {
+        const format::InfoArea area = format::InfoAreaOf(element);
+        if (area.infoMode != format::kInfoModeInlineText && area.infoMode != format::kInfoModeFiles) {
             step_.Report(
                 position, "info areas in no mode",
-                item + ": the info area's mode " + std::to_string(area.mode) + " is neither 0 nor 1");
+                item + ": the info area's mode " + std::to_string(area.infoMode) + " is neither 0 nor 1");
         }
         if (info.mediaFlags & MVDB_MEDIA_DELETED) return;
         CheckCategory(position, item, info.categoryId);
@@ -101,8 +90,8 @@ public:
         for (const auto& [key, size] : infoFiles_) {
             if (size == 0 || claimed_.count(key)) continue;
             step_.Report(std::nullopt, "info files that belong to nothing",
-                         "the info file " + InfoFileName(key.first, key.second) + " (" +
-                             std::to_string(size) + " bytes) belongs to no piece of info of a live item");
+                         "the info file " + InfoFileName(key) + " (" + std::to_string(size) +
+                             " bytes) belongs to no piece of info of a live item");
         }
     }
 
@@ -119,10 +108,10 @@ private:
         }
     }
 
-    void CheckInfoArea(uint64_t position, const std::string& item, const InfoArea& area) {
-        if (area.mode != kInfoFilesMode) return;  // inline text, or no mode (reported by Check)
-        for (int n = 0; n < kInfoPieces; ++n) {
-            const int32_t size = area.descriptors[n].size;
+    void CheckInfoArea(uint64_t position, const std::string& item, const format::InfoArea& area) {
+        if (area.infoMode != format::kInfoModeFiles) return;  // inline text, or no mode (reported by Check)
+        for (int n = 0; n < format::kInfoPieces; ++n) {
+            const int32_t size = area.files.descriptors[n].infoSize;
             const std::string piece = item + ": info " + std::to_string(n);
             if (size < 0) {
                 step_.Report(position, "negative info sizes",
@@ -133,7 +122,7 @@ private:
             const PieceKey key{static_cast<int64_t>(position), n};
             claimed_.insert(key);
             const auto file = infoFiles_.find(key);
-            const std::string name = InfoFileName(key.first, n);
+            const std::string name = InfoFileName(key);
             if (file == infoFiles_.end()) {
                 step_.Report(position, "missing info files",
                              piece + " (" + std::to_string(size) + " bytes) has no file " + name +

@@ -97,16 +97,16 @@ json MediaJson(const MediaInfo& info, const TextCodec& codec) {
             {"inputKind", info.inputKind}};
 }
 
-json InfoAreaJson(const InfoArea& area, const TextCodec& codec) {
-    json out = {{"mode", area.mode}};
-    if (area.mode == kInlineTextMode) {
-        out["text"] = codec.ToUtf8(FieldText(area.inlineText, kInlineTextBytes));
-    } else if (area.mode == kInfoFilesMode) {
+json InfoAreaJson(const format::InfoArea& area, const TextCodec& codec) {
+    json out = {{"mode", area.infoMode}};
+    if (area.infoMode == format::kInfoModeInlineText) {
+        out["text"] = codec.ToUtf8(FieldText(area.inlineText, format::kInlineTextBytes));
+    } else if (area.infoMode == format::kInfoModeFiles) {
         json pieces = json::array();
-        for (int n = 0; n < kInfoPieces; ++n) {
-            if (area.descriptors[n].size == 0) continue;
-            pieces.push_back(
-                {{"number", n}, {"type", area.descriptors[n].type}, {"size", area.descriptors[n].size}});
+        for (int n = 0; n < format::kInfoPieces; ++n) {
+            const format::InfoDescriptor& descriptor = area.files.descriptors[n];
+            if (descriptor.infoSize == 0) continue;
+            pieces.push_back({{"number", n}, {"type", descriptor.infoType}, {"size", descriptor.infoSize}});
         }
         out["pieces"] = pieces;
     }

@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "cli/info_area.h"
 #include "cli/text_codec.h"
+#include "format/info_area.h"
 #include "mvdb.h"
 
 namespace mvdb::cli {
@@ -23,7 +23,7 @@ nlohmann::json CategoryJson(const CategoryInfo& info, const TextCodec& codec);
 // name behind the prefix, the password length and the level.
 nlohmann::json ClientJson(const ClientInfo& info, const TextCodec& codec);
 nlohmann::json MediaJson(const MediaInfo& info, const TextCodec& codec);
-nlohmann::json InfoAreaJson(const InfoArea& area, const TextCodec& codec);
+nlohmann::json InfoAreaJson(const format::InfoArea& area, const TextCodec& codec);
 
 // A hexadecimal word as "0x1061".
 std::string Hex(uint32_t value);

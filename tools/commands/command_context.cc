@@ -9,6 +9,8 @@
 #include "cli/lock_folder.h"
 #include "cli/write_access.h"
 
+#include "format/configuration.h"
+
 #if !defined(_WIN32)
 #include <stdlib.h>
 
@@ -21,7 +23,7 @@ namespace {
 
 // The library keeps paths in buffers of 260 bytes; a longer one would send
 // it to its fallback folder instead of the one asked for.
-constexpr size_t kLongestPath = 259;
+constexpr size_t kLongestPath = format::kPathBufferBytes - 1;
 
 }  // namespace
 
@@ -45,7 +47,7 @@ CommandContext::CommandContext(const GlobalOptions& options)
 #else
     dataFolder_ = std::filesystem::absolute(options_.dataDir).lexically_normal().string();
     if (dataFolder_.size() > 1 && dataFolder_.back() == '/') dataFolder_.pop_back();
-    const std::string longest = dataFolder_ + "/MVDBCAT.db";
+    const std::string longest = dataFolder_ + "/" + format::kCategoryFormat.fileName;
     if (longest.size() > kLongestPath) {
         throw ToolError("the folder path " + dataFolder_ +
                             " is too long for the database (its files' paths must fit " +

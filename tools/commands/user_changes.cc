@@ -7,11 +7,11 @@
 #include <iostream>
 
 #include "cli/catalogue_file.h"
-#include "cli/password_scramble.h"
 #include "cli/record_json.h"
 #include "cli/terminal.h"
 #include "commands/commands.h"
 #include "commands/result_messages.h"
+#include "format/scramble.h"
 #include "format/user_record.h"
 
 namespace mvdb::cli {
@@ -89,7 +89,7 @@ int RunAddUser(CommandContext& context, const AddUserOptions& options) {
 
     DBAccount account{};
     std::memcpy(account.userName, name.data(), name.size());
-    const std::string scrambled = ScramblePassword(password);
+    const std::string scrambled = format::ScramblePassword(password);
     std::memcpy(account.password, scrambled.data(), scrambled.size());
     account.passwordLength = static_cast<int32_t>(password.size());
     account.scrambled = 1;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "format/code_page.h"
 #include "platform/cp932_tables.h"
 #include "platform/platform.h"
 
@@ -110,23 +111,9 @@ private:
     }
 };
 
-const char* FirstNonEmpty(std::initializer_list<const char*> names) {
-    for (const char* name : names) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != 0) return value;
-    }
-    return nullptr;
-}
-
 // MVDB_CODEPAGE names the code page; without it a Japanese locale means 932.
 int ConfiguredNumber() {
-    if (const char* configured = std::getenv("MVDB_CODEPAGE")) {
-        if (std::strcmp(configured, "932") == 0) return cp932::kNumber;
-        if (std::strcmp(configured, "1252") == 0) return kWestern;
-    }
-    const char* locale = FirstNonEmpty({"LC_ALL", "LC_CTYPE", "LANG"});
-    if (locale != nullptr && std::strncmp(locale, "ja", 2) == 0) return cp932::kNumber;
-    return kWestern;
+    return format::ConfiguredCodePage([](const char* name) { return std::getenv(name); });
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
-// A registry snapshot read from a text file in the Windows ".reg" export
-// format: the stand-in for the machine registry on POSIX systems.
+// A registry snapshot read from a ".reg" file: the stand-in for the machine
+// registry on POSIX systems. The text format is format/reg_text.h; this
+// adds reading the file and converting the texts of a UTF-16 file to the
+// configured code page.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "format/reg_text.h"
 
 namespace mvdb::platform {
 
@@ -19,13 +22,14 @@ public:
 
     // True when the key (path below the machine hive, any case) exists: a
     // section names it or a key below it.
-    bool HasKey(const std::string& subkey) const;
+    bool HasKey(const std::string& subkey) const { return text_.HasKey(subkey); }
     // The raw data of a value (strings with their NUL), any case.
     std::optional<std::vector<uint8_t>> Value(const std::string& subkey, const std::string& name) const;
 
+    const format::RegText& text() const { return text_; }
+
 private:
-    // Lower-cased key path below the machine hive -> lower-cased value name -> data.
-    std::map<std::string, std::map<std::string, std::vector<uint8_t>>> keys_;
+    format::RegText text_;
 };
 
 }  // namespace mvdb::platform

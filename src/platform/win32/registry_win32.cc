@@ -34,7 +34,9 @@ public:
         // A shorter value leaves the bytes it does not fill at zero.
         BYTE bytes[4] = {};
         DWORD size = sizeof bytes;
-        if (RegQueryValueExA(key_, value.c_str(), nullptr, nullptr, bytes, &size) != ERROR_SUCCESS) {
+        DWORD type = REG_NONE;
+        if (RegQueryValueExA(key_, value.c_str(), nullptr, &type, bytes, &size) != ERROR_SUCCESS ||
+            type != REG_DWORD) {
             return std::nullopt;
         }
         const uint32_t v = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "cli/text_codec.h"
+#include "format/code_page.h"
 
 namespace mvdb::cli {
 
@@ -109,17 +110,7 @@ std::string TextCodec::NativeToUtf8(std::string_view native) const { return std:
 std::string TextCodec::Utf8ToDisplay(std::string_view text) const { return std::string(text); }
 
 int DatabaseCodePage() {
-    // The library's own rule: MVDB_CODEPAGE, else a Japanese locale means 932.
-    if (const char* configured = std::getenv("MVDB_CODEPAGE")) {
-        if (std::strcmp(configured, "932") == 0) return 932;
-        if (std::strcmp(configured, "1252") == 0) return 1252;
-    }
-    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value == nullptr || *value == '\0') continue;
-        return std::strncmp(value, "ja", 2) == 0 ? 932 : 1252;
-    }
-    return 1252;
+    return format::ConfiguredCodePage([](const char* name) { return std::getenv(name); });
 }
 
 }  // namespace mvdb::cli

@@ -9,31 +9,19 @@ namespace mvdb::cli {
 
 namespace {
 
-// Reads the named values of one key; nullopt when the key does not open.
-std::optional<RegistryValues> ReadKey(const char* path, std::initializer_list<const char*> strings,
-                                      std::initializer_list<const char*> dwords) {
+// Reads the named values of one key as stored, with their types; the
+// library's rules (format/configuration.h) then judge them. nullopt when the
+// key does not open.
+std::optional<RegistryValues> ReadKey(const char* path, std::initializer_list<const char*> names) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
     RegistryValues values;
-    for (const char* name : strings) {
-        char buffer[1024] = {};
+    for (const char* name : names) {
+        BYTE buffer[1024] = {};
         DWORD type = 0;
-        DWORD size = sizeof buffer - 1;
-        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
-                ERROR_SUCCESS &&
-            (type == REG_SZ || type == REG_EXPAND_SZ)) {
-            values[name] = std::string(buffer);
-        }
-    }
-    for (const char* name : dwords) {
-        DWORD value = 0;
-        DWORD type = 0;
-        DWORD size = sizeof value;
-        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
-                ERROR_SUCCESS &&
-            type == REG_DWORD) {
-            values[name] = static_cast<uint32_t>(value);
-        }
+        DWORD size = sizeof buffer;
+        if (RegQueryValueExA(key, name, nullptr, &type, buffer, &size) != ERROR_SUCCESS) continue;
+        values[name] = ToRegistryValue(format::RegValue{type, std::vector<uint8_t>(buffer, buffer + size)});
     }
     RegCloseKey(key);
     return values;
@@ -46,8 +34,10 @@ MachineSettings ReadMachineSettings() {
     settings.source = "the registry";
     // What the library reads of each key.
     settings.folder =
-        ReadKey(kFolderKeyPath, {"DBCATEGORY", "DBMEDIA", "DBHOST", "DBINFODIR"}, {"DefaultChannels"});
-    settings.hostMan = ReadKey(kHostManKeyPath, {"HostName"}, {});
+        ReadKey(kFolderKeyPath,
+                {format::kCategoryFormat.registryValue, format::kMediaFormat.registryValue,
+                 format::kClientFormat.registryValue, format::kInfoFolderValue, format::kChannelCountValue});
+    settings.hostMan = ReadKey(kHostManKeyPath, {format::kHostNameValue});
     return settings;
 }
 
