@@ -139,8 +139,9 @@ TEST_F(AccountExportTest, SetWritesTheThreeHeadersAndNothingElse) {
         EXPECT_STREQ(stored.password, "one") << file;
         // Only the account block changed.
         ASSERT_EQ(bytes.size(), before[file].size()) << file;
-        EXPECT_EQ(bytes.substr(0, 26), before[file].substr(0, 26)) << file;
-        EXPECT_EQ(bytes.substr(170), before[file].substr(170)) << file;
+        EXPECT_EQ(bytes.substr(0, test::kAccountOffset), before[file].substr(0, test::kAccountOffset))
+            << file;
+        EXPECT_EQ(bytes.substr(test::kCountOffset), before[file].substr(test::kCountOffset)) << file;
     }
     test::OpenDatabase db;
     ASSERT_TRUE(db.ok());

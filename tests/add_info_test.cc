@@ -59,10 +59,9 @@ TEST_F(AddInfoTest, APieceIsAFileAndADescriptor) {
 
     // The media file holds the mode and the descriptor.
     const std::string file = test::ReadFileBytes(mediaFile());
-    const size_t element = 174 + 1224 * kItem;
-    int32_t mode = 0, stored = 0;
-    std::memcpy(&mode, file.data() + element + 960, 4);
-    std::memcpy(&stored, file.data() + element + 964 + 32 * 3 + 4, 4);
+    format::InfoArea area{};
+    std::memcpy(&area, file.data() + test::MediaElementOffset(kItem) + test::kInfoAreaOffset, sizeof area);
+    const int32_t mode = area.infoMode, stored = area.files.descriptors[3].infoSize;
     EXPECT_EQ(mode, 1);
     EXPECT_EQ(stored, 100);
 }
@@ -105,7 +104,8 @@ TEST_F(AddInfoTest, StoredSizesAreCheckedAgainstTheFile) {
     ASSERT_EQ(SetAddInfo(h(), kItem, 0, 5, 0, "hello"), 0);
     db_.Close();
     const std::string sound = test::ReadFileBytes(mediaFile());
-    const size_t sizeField = 174 + 1224 * kItem + 960 + 4 + 4;
+    const size_t sizeField = test::MediaElementOffset(kItem) + test::kInfoAreaOffset +
+                             offsetof(format::InfoArea, files) + offsetof(format::InfoDescriptor, infoSize);
     for (const int32_t stored : {0x7FFFFFFF, -5, 6}) {
         SCOPED_TRACE(stored);
         std::string damaged = sound;
@@ -164,14 +164,14 @@ protected:
     void WriteItems(const std::vector<std::pair<int32_t, std::string>>& areas) {
         std::string elements;
         for (size_t i = 0; i < areas.size(); ++i) {
-            std::string element(1224, '\0');
+            std::string element(test::kMediaElementBytes, '\0');
             MediaInfo info = Media("item");
-            info.recordSize = 960;
+            info.recordSize = sizeof(MediaInfo);
             info.recordIndex = static_cast<int32_t>(i);
             std::memcpy(element.data(), &info, sizeof info);
-            std::memcpy(element.data() + 960, &areas[i].first, 4);
-            std::memcpy(element.data() + 964, areas[i].second.data(),
-                        std::min<size_t>(260, areas[i].second.size()));
+            std::memcpy(element.data() + test::kInfoAreaOffset, &areas[i].first, 4);
+            std::memcpy(element.data() + test::kInfoAreaOffset + offsetof(format::InfoArea, inlineText),
+                        areas[i].second.data(), std::min(format::kInlineTextBytes, areas[i].second.size()));
             elements += element;
         }
         test::WriteFileBytes(mediaFile(),

@@ -16,6 +16,8 @@ namespace {
 
 using test::ContainerBytes;
 using test::CountInFile;
+using test::kAccountPasswordLengthOffset;
+using test::kMediaElementBytes;
 using test::ReadFileBytes;
 using test::RecordBytes;
 using test::WriteFileBytes;
@@ -40,9 +42,9 @@ CategoryInfo Category(int32_t id, const char* name, int32_t parent) {
 std::string MediaElements(int count) {
     std::string bytes;
     for (int i = 0; i < count; ++i) {
-        std::string element(1224, '\0');
+        std::string element(kMediaElementBytes, '\0');
         MediaInfo info{};
-        info.recordSize = 960;
+        info.recordSize = sizeof(MediaInfo);
         std::snprintf(info.title, sizeof info.title, "Item%d", i);
         info.recordIndex = i;
         info.categoryId = 0;
@@ -151,7 +153,7 @@ TEST_F(ContainerTest, ClientAccountBlockIsCheckedButNeverAdopted) {
     // A stored password length of 65 marks the client file's block damaged.
     std::string damaged = ContainerBytes(NamedAccount("client"), 2, RecordBytes(clients));
     const int32_t badLength = 65;
-    std::memcpy(damaged.data() + 26 + 124, &badLength, sizeof badLength);
+    std::memcpy(damaged.data() + kAccountPasswordLengthOffset, &badLength, sizeof badLength);
     WriteFileBytes(clientFile(), damaged);
     test::OpenDatabase db;
     ASSERT_TRUE(db.ok());
@@ -251,7 +253,7 @@ std::vector<std::string> KeptCopies(const std::string& file) {
 }
 
 std::string WithPasswordLength(std::string container, int32_t length) {
-    std::memcpy(container.data() + 26 + 124, &length, sizeof length);
+    std::memcpy(container.data() + kAccountPasswordLengthOffset, &length, sizeof length);
     return container;
 }
 
@@ -274,7 +276,7 @@ TEST_F(ContainerTest, DamagedFilesAreKeptWholeBeforeAFreshOneReplacesThem) {
         {"category file whose records cannot be read", categoryFile(),
          ContainerBytes(NamedAccount("owner"), -3, categoryRecords)},
         {"media file with a wrong magic", mediaFile(),
-         "Marovale data base ver 0.8" + ContainerBytes(DBAccount{}, 3, MediaElements(3)).substr(26)},
+         "Marovale data base ver 0.8" + ContainerBytes(DBAccount{}, 3, MediaElements(3)).substr(kMagicBytes)},
         {"media file cut inside the account block", mediaFile(),
          ContainerBytes(DBAccount{}, 3, MediaElements(3)).substr(0, 60)},
         {"client file with a damaged account block", clientFile(),
@@ -364,9 +366,9 @@ TEST_F(ContainerTest, AnAccountBlockOneFileRejectsNeverReachesAnother) {
     }
     // The new client file's header carries the account in a form it accepts.
     const std::string clientBytes = ReadFileBytes(clientFile());
-    ASSERT_GE(clientBytes.size(), 174u);
+    ASSERT_GE(clientBytes.size(), kRecordsOffset);
     DBAccount stored;
-    std::memcpy(&stored, clientBytes.data() + 26, sizeof stored);
+    std::memcpy(&stored, clientBytes.data() + kAccountOffset, sizeof stored);
     EXPECT_GE(stored.passwordLength, 0);
     EXPECT_LE(stored.passwordLength, 59);
     test::OpenDatabase db;

@@ -225,7 +225,8 @@ TEST_F(MediaRecordsTest, AnItemIsKnownByItsPositionWhateverItsFileSays) {
     ASSERT_EQ(SetAddInfo(h(), first, 0, 6, 0, "unique"), 0);
     db_.Close();
     std::string bytes = test::ReadFileBytes(mediaFile());
-    const size_t recordIndexAt = 174 + 1224 * static_cast<size_t>(second) + offsetof(MediaInfo, recordIndex);
+    const size_t recordIndexAt =
+        test::MediaElementOffset(static_cast<size_t>(second)) + offsetof(MediaInfo, recordIndex);
     std::memcpy(&bytes[recordIndexAt], &first, sizeof first);
     test::WriteFileBytes(mediaFile(), bytes);
 
@@ -353,7 +354,8 @@ TEST_F(MediaRecordsTest, AnItemInAMissingCategoryCanBeMovedOrDeleted) {
     std::string bytes = test::ReadFileBytes(mediaFile());
     for (const int32_t index : {first, second}) {
         const int32_t missing = 77;
-        std::memcpy(bytes.data() + 174 + 1224 * static_cast<size_t>(index) + offsetof(MediaInfo, categoryId),
+        std::memcpy(bytes.data() + test::MediaElementOffset(static_cast<size_t>(index)) +
+                        offsetof(MediaInfo, categoryId),
                     &missing, sizeof missing);
     }
     test::WriteFileBytes(mediaFile(), bytes);

@@ -1,8 +1,8 @@
 // Opening, closing and resetting a database, and the files a fresh open makes.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/platform.h"
@@ -52,10 +52,10 @@ TEST_F(OpenTest, FreshFolderGetsTheDefaultContent) {
         ASSERT_TRUE(db.ok());
     }
     const std::string category = ReadFileBytes(categoryFile());
-    ASSERT_EQ(category.size(), 174u + 2 * 592);
-    EXPECT_EQ(category.compare(0, 26, test::kMagic), 0);
+    ASSERT_EQ(category.size(), test::RecordOffset(2, sizeof(CategoryInfo)));
+    EXPECT_EQ(category.compare(0, test::kMagicBytes, test::kMagic), 0);
     DBAccount stored;
-    std::memcpy(&stored, category.data() + 26, sizeof stored);
+    std::memcpy(&stored, category.data() + test::kAccountOffset, sizeof stored);
     EXPECT_EQ(stored.userName[0], 0);
     EXPECT_EQ(stored.password[0], 0);
     EXPECT_EQ(stored.passwordLength, 0);
@@ -78,7 +78,7 @@ TEST_F(OpenTest, FreshFolderGetsTheDefaultContent) {
     EXPECT_GT(std::strlen(live.categoryName), 0u);
 
     const std::string media = ReadFileBytes(mediaFile());
-    ASSERT_EQ(media.size(), 174u + 20 * 1224);
+    ASSERT_EQ(media.size(), test::MediaElementOffset(20));
     EXPECT_EQ(CountInFile(media), 20);
     for (int n = 1; n <= 20; ++n) {
         const MediaInfo item = test::MediaInFile(media, static_cast<size_t>(n - 1));
@@ -140,11 +140,11 @@ TEST_F(OpenTest, InitializeRestoresTheDefaultsAndSweepsTheInfoFolder) {
     const std::string clients = ReadFileBytes(clientFile());
 
     // More content than the defaults: 30 media elements, 3 categories, a client.
-    std::vector<uint8_t> elements(30 * 1224, 0x33);
+    std::vector<uint8_t> elements(30 * test::kMediaElementBytes, 0x33);
     test::WriteFileBytes(
         mediaFile(), test::ContainerBytes(DBAccount{}, 30, std::string(elements.begin(), elements.end())));
     CategoryInfo extra{};
-    extra.recordSize = 592;
+    extra.recordSize = sizeof(CategoryInfo);
     extra.categoryId = 2;
     std::vector<CategoryInfo> categories = {test::RecordInFile<CategoryInfo>(category, 0),
                                             test::RecordInFile<CategoryInfo>(category, 1), extra};
@@ -161,7 +161,7 @@ TEST_F(OpenTest, InitializeRestoresTheDefaultsAndSweepsTheInfoFolder) {
 
     // The files are rewritten from byte 0; what lay behind the new last record stays.
     const std::string newMedia = ReadFileBytes(mediaFile());
-    EXPECT_EQ(newMedia.size(), 174u + 30 * 1224);
+    EXPECT_EQ(newMedia.size(), test::MediaElementOffset(30));
     EXPECT_EQ(newMedia.substr(0, media.size()), media);
     EXPECT_EQ(static_cast<uint8_t>(newMedia[media.size()]), 0x33);
     EXPECT_EQ(ReadFileBytes(categoryFile()).substr(0, category.size()), category);

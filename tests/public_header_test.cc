@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "support/container_bytes.h"
 #include "support/test_database.h"
 
 namespace mvdb {
@@ -103,9 +104,9 @@ TEST_F(ScrambleAgainstLibrary, MatchesTheAccountBlockInTheFiles) {
     mvdb_scramble_password(&account);
     for (const std::string& file : {categoryFile(), mediaFile(), clientFile()}) {
         const std::string bytes = test::ReadFileBytes(file);
-        ASSERT_GE(bytes.size(), 174u) << file;
+        ASSERT_GE(bytes.size(), test::kRecordsOffset) << file;
         DBAccount stored{};
-        std::memcpy(&stored, bytes.data() + 26, sizeof stored);
+        std::memcpy(&stored, bytes.data() + test::kAccountOffset, sizeof stored);
         EXPECT_EQ(stored.passwordLength, account.passwordLength) << file;
         EXPECT_EQ(std::memcmp(stored.password, account.password, 12), 0) << file;
         EXPECT_STREQ(stored.userName, "owner") << file;

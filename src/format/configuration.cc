@@ -18,7 +18,7 @@ ResolvedPath InfoFolderPath(ConfigKey& folderKey, const std::string& dataFolder)
     if (std::optional<std::string> value = folderKey.ReadString(kInfoFolderValue, kPathBufferBytes)) {
         return {*value, false};
     }
-    return {dataFolder + "Info", true};
+    return {dataFolder + kInfoFolderName, true};
 }
 
 int32_t ChannelCount(ConfigKey& folderKey) {

@@ -25,6 +25,8 @@ inline constexpr char kHostManKey[] = "Software\\Tarnwick\\Marovale\\HostMan";
 inline constexpr char kInfoFolderValue[] = "DBINFODIR";
 inline constexpr char kChannelCountValue[] = "DefaultChannels";
 inline constexpr char kHostNameValue[] = "HostName";
+// The info folder's name inside the data folder when none is configured.
+inline constexpr char kInfoFolderName[] = "Info";
 
 // String values are read into buffers of this many bytes, NUL included: a
 // longer path does not fit and the default is used instead.

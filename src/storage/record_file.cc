@@ -198,7 +198,8 @@ int32_t RecordFile::StoredCount() {
 }
 
 format::JournalFile RecordFile::JournalId() const {
-    if (std::strcmp(traits_.bareName, format::kCategoryFormat.fileName) == 0) return format::JournalFile::kCategories;
+    if (std::strcmp(traits_.bareName, format::kCategoryFormat.fileName) == 0)
+        return format::JournalFile::kCategories;
     if (std::strcmp(traits_.bareName, format::kMediaFormat.fileName) == 0) return format::JournalFile::kMedia;
     return format::JournalFile::kClients;
 }

@@ -32,7 +32,7 @@ MVDB_HANDLE BenchDatabase::Open() {
 
 MediaInfo BenchMediaItem(int32_t i) {
     MediaInfo info{};
-    info.recordSize = 960;
+    info.recordSize = sizeof(MediaInfo);
     std::snprintf(info.title, sizeof info.title, "Title %d", i);
     std::snprintf(info.location, sizeof info.location, "\\\\store\\media\\file%06d.mpg", i);
     std::snprintf(info.keyName, sizeof info.keyName, "key%d", i);
@@ -49,8 +49,8 @@ MediaInfo BenchMediaItem(int32_t i) {
 
 std::string BenchDatabase::WriteMediaFile(int32_t elements) {
     std::string bytes = test::ContainerBytes(DBAccount{}, elements, "");
-    bytes.reserve(bytes.size() + static_cast<size_t>(elements) * 1224);
-    std::string element(1224, '\0');
+    bytes.reserve(bytes.size() + static_cast<size_t>(elements) * test::kMediaElementBytes);
+    std::string element(test::kMediaElementBytes, '\0');
     for (int32_t i = 0; i < elements; ++i) {
         const MediaInfo info = BenchMediaItem(i);
         std::memcpy(element.data(), &info, sizeof info);

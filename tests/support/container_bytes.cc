@@ -7,7 +7,7 @@ namespace mvdb::test {
 std::string ContainerBytes(const DBAccount& plainAccount, int32_t count, const std::string& records) {
     DBAccount scrambled = plainAccount;
     ScrambleAccount(&scrambled);
-    std::string bytes(kMagic, 26);
+    std::string bytes(kMagic, kMagicBytes);
     bytes.append(reinterpret_cast<const char*>(&scrambled), sizeof scrambled);
     bytes.append(reinterpret_cast<const char*>(&count), sizeof count);
     return bytes + records;
@@ -15,19 +15,19 @@ std::string ContainerBytes(const DBAccount& plainAccount, int32_t count, const s
 
 int32_t CountInFile(const std::string& bytes) {
     int32_t count = 0;
-    if (bytes.size() >= 174) std::memcpy(&count, bytes.data() + 170, sizeof count);
+    if (bytes.size() >= kRecordsOffset) std::memcpy(&count, bytes.data() + kCountOffset, sizeof count);
     return count;
 }
 
 DBAccount AccountInFile(const std::string& bytes) {
     DBAccount account{};
-    if (bytes.size() >= 170) std::memcpy(&account, bytes.data() + 26, sizeof account);
+    if (bytes.size() >= kCountOffset) std::memcpy(&account, bytes.data() + kAccountOffset, sizeof account);
     UnscrambleAccount(&account);
     return account;
 }
 
 MediaInfo MediaInFile(const std::string& bytes, size_t index) {
-    return RecordInFile<MediaInfo>(bytes, index, 1224);
+    return RecordInFile<MediaInfo>(bytes, index, kMediaElementBytes);
 }
 
 }  // namespace mvdb::test

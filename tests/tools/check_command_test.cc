@@ -103,10 +103,10 @@ const Damage kDamages[] = {
      &DatabaseFiles::categories, std::nullopt, "does not start with the magic"},
     {"CutAccountBlock", [](const DatabaseFiles& f) { Truncate(f.clients, 100); }, &DatabaseFiles::clients,
      std::nullopt, "the account block is cut short: 74 of 144 bytes"},
-    {"CountLargerThanTheFile", [](const DatabaseFiles& f) { PutInt32(f.media, 170, 30); },
+    {"CountLargerThanTheFile", [](const DatabaseFiles& f) { PutInt32(f.media, kCountAt, 30); },
      &DatabaseFiles::media, std::nullopt, "the count says 30 records, but the file holds only 23"},
-    {"NegativeCount", [](const DatabaseFiles& f) { PutInt32(f.clients, 170, -1); }, &DatabaseFiles::clients,
-     std::nullopt, "the record count is negative"},
+    {"NegativeCount", [](const DatabaseFiles& f) { PutInt32(f.clients, kCountAt, -1); },
+     &DatabaseFiles::clients, std::nullopt, "the record count is negative"},
     {"ParentIsATombstone",
      [](const DatabaseFiles& f) { PutInt32(f.categories, CategoryAt(Sample::kKids) + 532, Sample::kOld); },
      &DatabaseFiles::categories, Sample::kKids, "category 3 \"Kids\" has the parent 4, which is deleted"},
@@ -126,7 +126,7 @@ const Damage kDamages[] = {
      [](const DatabaseFiles& f) { PutInt32(f.media, MediaAt(Sample::kNightFilm) + 856, Sample::kOld); },
      &DatabaseFiles::media, Sample::kNightFilm, "is filed in category 4, which is deleted"},
     {"InfoAreaInNoMode",
-     [](const DatabaseFiles& f) { PutInt32(f.media, MediaAt(Sample::kNightFilm) + 960, 2); },
+     [](const DatabaseFiles& f) { PutInt32(f.media, MediaAt(Sample::kNightFilm) + kInfoAreaAt, 2); },
      &DatabaseFiles::media, Sample::kNightFilm, "the info area's mode 2 is neither 0 nor 1"},
     // Values no writer produces, even when their bits also read as "deleted".
     {"MediaFlagsNoWriterSets",
@@ -134,7 +134,7 @@ const Damage kDamages[] = {
      &DatabaseFiles::media, Sample::kGone,
      "\"Gone\" has the flags 0xFFFFFFFF, with the unknown bits 0xFFFFFFE3"},
     {"InfoModeOfADeletedItem",
-     [](const DatabaseFiles& f) { PutInt32(f.media, MediaAt(Sample::kGone) + 960, -1); },
+     [](const DatabaseFiles& f) { PutInt32(f.media, MediaAt(Sample::kGone) + kInfoAreaAt, -1); },
      &DatabaseFiles::media, Sample::kGone, "the info area's mode -1 is neither 0 nor 1"},
     {"CategoryStatusNoWriterSets",
      [](const DatabaseFiles& f) { PutInt32(f.categories, CategoryAt(Sample::kFilms) + 528, 8); },
@@ -180,7 +180,7 @@ TEST_F(CheckCommandTest, ADeletedRootLeavesItsChildrenWithoutALiveParent) {
 
 TEST_F(CheckCommandTest, PrintsOneLinePerFindingAndASummary) {
     PutInt32(mediaFile(), MediaAt(Sample::kNightFilm) + 856, 9);
-    PutInt32(clientFile(), 170, -1);
+    PutInt32(clientFile(), kCountAt, -1);
     const ToolRun run = RunTool({"check"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out,
@@ -207,7 +207,7 @@ TEST_F(CheckCommandTest, TellsTheCatalogueByRecordSizeOrIsTold) {
     // An empty client file: neither the name nor a record tells.
     const std::string empty = folder_ / "empty.bin";
     std::filesystem::copy_file(clientFile(), empty);
-    PutInt32(empty, 170, 0);
+    PutInt32(empty, kCountAt, 0);
     EXPECT_EQ(RunTool({"check", empty}).exitCode, 2);
     EXPECT_EQ(RunToolJson({"check", "--type", "client", empty})["files"][0]["catalogue"], "client");
 }

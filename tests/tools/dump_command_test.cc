@@ -87,7 +87,7 @@ TEST_F(DumpTest, TableOutput) {
 
 TEST_F(DumpTest, DamagedFilesAreDecodedAsFarAsTheyGo) {
     PutBytes(categoryFile(), 0, "X");
-    PutInt32(categoryFile(), 170, 9);
+    PutInt32(categoryFile(), kCountOffset, 9);
     const json dump = RunToolJson({"dump", categoryFile()});
     EXPECT_FALSE(dump["header"]["magicValid"].get<bool>());
     EXPECT_EQ(dump["header"]["magic"], "Xarovale data base ver 0.9");
@@ -117,12 +117,12 @@ protected:
     // 4000 media elements: about 4.9 MB, large enough for a progress bar.
     std::string WriteLargeMediaFile() {
         const int32_t count = 4000;
-        std::string records(static_cast<size_t>(count) * 1224, '\0');
+        std::string records(static_cast<size_t>(count) * kMediaElementBytes, '\0');
         for (int32_t i = 0; i < count; ++i) {
             MediaInfo info{};
             info.recordSize = sizeof info;
             info.recordIndex = i;
-            std::memcpy(records.data() + static_cast<size_t>(i) * 1224, &info, sizeof info);
+            std::memcpy(records.data() + static_cast<size_t>(i) * kMediaElementBytes, &info, sizeof info);
         }
         const std::filesystem::path folder = folder_.path() / "big";
         std::filesystem::create_directories(folder);

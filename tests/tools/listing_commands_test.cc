@@ -60,7 +60,8 @@ TEST_F(ListingTest, StatusCountsFromTheFilesWhileAnotherProgramHoldsTheDatabase)
 // database, say so, and show what the holder has written.
 TEST_F(ListingTest, ListingsReadTheFilesWhileAnotherProgramHoldsTheDatabase) {
 #if defined(_WIN32)
-    GTEST_SKIP() << "Windows keeps the database to one program with machine-wide mutexes, which a copy shares";
+    GTEST_SKIP()
+        << "Windows keeps the database to one program with machine-wide mutexes, which a copy shares";
 #endif
     std::map<std::string, json> free;
     const std::vector<std::vector<std::string>> listings = {
@@ -229,7 +230,7 @@ TEST_F(ListingTest, ReadOnlyCommandsRefuseToOpenAFileTheLibraryWouldReplace) {
         {"category file with a wrong magic", categoryFile(), patched(category, 0, "m")},
         {"media file cut inside its account block", mediaFile(), media.substr(0, 100)},
         {"client file with a damaged account block", clientFile(),
-         patched(client, 26 + 124, std::string("\x46\0\0\0", 4))},
+         patched(client, kAccountPasswordLengthAt, std::string("\x46\0\0\0", 4))},
     };
     const std::vector<std::vector<std::string>> commands = {{"status"},  {"categories"}, {"media"},
                                                             {"clients"}, {"users"},      {"info", "21"}};

@@ -1,26 +1,24 @@
 #include "tools/sample_database.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "cli/text_codec.h"
+#include "format/scramble.h"
 #include "support/records.h"
 
 namespace mvdb::test {
 
 namespace {
 
-// A user account as AddUser takes it: the password scrambled with the seed
-// of the file format (each byte XOR the plain byte before it).
+// A user account as AddUser takes it: the password scrambled.
 DBAccount UserAccount(const std::string& name, const std::string& password, int32_t level) {
     DBAccount account{};
     std::snprintf(account.userName, sizeof account.userName, "%s", name.c_str());
-    unsigned char previous = 0xA7;
-    for (size_t i = 0; i < password.size(); ++i) {
-        account.password[i] = static_cast<char>(static_cast<unsigned char>(password[i]) ^ previous);
-        previous = static_cast<unsigned char>(password[i]);
-    }
+    const std::string scrambled = format::ScramblePassword(password);
+    std::memcpy(account.password, scrambled.data(), std::min(scrambled.size(), sizeof account.password - 1));
     account.passwordLength = static_cast<int32_t>(password.size());
     account.userLevel = level;
     return account;

@@ -3,9 +3,11 @@
 // program would.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "format/container.h"
 #include "mvdb.h"
 #include "support/test_database.h"
 
@@ -58,8 +60,19 @@ void PutBytes(const std::string& path, uint64_t offset, const std::string& bytes
 void Truncate(const std::string& path, uint64_t size);
 
 // Where records lie in the files.
-inline uint64_t CategoryAt(int32_t position) { return 174 + 592 * static_cast<uint64_t>(position); }
-inline uint64_t MediaAt(int32_t index) { return 174 + 1224 * static_cast<uint64_t>(index); }
-inline uint64_t ClientAt(int32_t index) { return 174 + 212 * static_cast<uint64_t>(index); }
+inline uint64_t CategoryAt(int32_t position) {
+    return format::kRecordsOffset + format::kCategoryFormat.fileRecordSize * static_cast<uint64_t>(position);
+}
+inline uint64_t MediaAt(int32_t index) {
+    return format::kRecordsOffset + format::kMediaFormat.fileRecordSize * static_cast<uint64_t>(index);
+}
+inline uint64_t ClientAt(int32_t index) {
+    return format::kRecordsOffset + format::kClientFormat.fileRecordSize * static_cast<uint64_t>(index);
+}
+// Where a file's record count and account block lie, and a media element's info area.
+inline constexpr uint64_t kCountAt = format::kCountOffset;
+inline constexpr uint64_t kAccountPasswordLengthAt =
+    format::kAccountOffset + offsetof(DBAccount, passwordLength);
+inline constexpr uint64_t kInfoAreaAt = offsetof(format::MediaElement, infoArea);
 
 }  // namespace mvdb::test

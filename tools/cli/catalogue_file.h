@@ -47,11 +47,11 @@ public:
     const std::string& path() const { return path_; }
     uint64_t size() const { return size_; }
 
-    // The first 26 bytes as text (bounded, up to a NUL) and whether they are
+    // The magic's bytes as text (bounded, up to a NUL) and whether they are
     // the magic.
     const std::string& magicText() const { return magicText_; }
     bool magicIsValid() const { return magicIsValid_; }
-    // How many of the 144 bytes of the account block the file holds, and
+    // How many bytes of the account block the file holds, and
     // the block as stored (password still scrambled).
     uint64_t accountBytesHeld() const { return accountBytesHeld_; }
     const DBAccount& storedAccount() const { return account_; }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "cli/check_steps.h"
+#include "format/configuration.h"
 
 namespace mvdb::cli {
 
@@ -18,9 +19,10 @@ struct OpenedFile {
 };
 
 // Where the library's default locations put the info files: the folder
-// "Info" beside the media file.
+// of that name beside the media file.
 std::optional<std::string> InfoFolderBeside(const std::string& mediaFile) {
-    const std::filesystem::path info = std::filesystem::path(mediaFile).parent_path() / "Info";
+    const std::filesystem::path info =
+        std::filesystem::path(mediaFile).parent_path() / format::kInfoFolderName;
     std::error_code error;
     if (std::filesystem::is_directory(info, error)) return info.string();
     return std::nullopt;

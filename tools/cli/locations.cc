@@ -58,7 +58,7 @@ MachineSettings DataFolderSettings(const std::string& folder, const MachineSetti
     for (const format::CatalogueFormat& catalogue : format::kCatalogueFormats) {
         values[catalogue.registryValue] = (base / catalogue.fileName).string();
     }
-    values[format::kInfoFolderValue] = (base / "Info").string();
+    values[format::kInfoFolderValue] = (base / format::kInfoFolderName).string();
     if (own.folder) {
         if (std::optional<int32_t> channels = ValuesKey(*own.folder).ReadDword(format::kChannelCountValue)) {
             values[format::kChannelCountValue] = static_cast<uint32_t>(*channels);

@@ -5,11 +5,10 @@
 #include <utility>
 
 #include "cli/load_check.h"
-
 #include "cli/lock_folder.h"
 #include "cli/write_access.h"
-
 #include "format/configuration.h"
+#include "format/info_area.h"
 
 #if !defined(_WIN32)
 #include <stdlib.h>
@@ -176,23 +175,22 @@ std::unique_ptr<OpenDatabase> CommandContext::OpenForReading(std::optional<int32
     auto scratch = std::make_shared<ScratchFolder>();
     const fs::path copy = scratch->path();
     std::error_code error;
-    fs::copy_file(where.categoryFile, copy / "MVDBCAT.db", error);
-    if (!error) fs::copy_file(where.mediaFile, copy / "MVDBMF.db", error);
-    if (!error) fs::copy_file(where.clientFile, copy / "MVDBCLT.db", error);
+    fs::copy_file(where.categoryFile, copy / format::kCategoryFormat.fileName, error);
+    if (!error) fs::copy_file(where.mediaFile, copy / format::kMediaFormat.fileName, error);
+    if (!error) fs::copy_file(where.clientFile, copy / format::kClientFormat.fileName, error);
     if (error) {
         throw ToolError(
             "the database is open in another program, and its files cannot be copied to read them: " +
             error.message());
     }
-    fs::create_directories(copy / "Info");
+    fs::create_directories(copy / format::kInfoFolderName);
     fs::create_directories(copy / "locks");
     if (infoItem) {
         const fs::path infoFolder = where.infoFolder.empty() ? fs::path(".") : fs::path(where.infoFolder);
-        for (int number = 0; number < 8; ++number) {
-            const std::string name =
-                "MVDB" + std::to_string(*infoItem) + "-" + std::to_string(number) + ".dat";
+        for (int32_t number = 0; number < format::kInfoPieces; ++number) {
+            const std::string name = format::InfoFileName(*infoItem, number);
             if (fs::exists(infoFolder / name, error))
-                fs::copy_file(infoFolder / name, copy / "Info" / name, error);
+                fs::copy_file(infoFolder / name, copy / format::kInfoFolderName / name, error);
         }
     }
     std::unique_ptr<PrivateRegistry> registry;
