@@ -7,8 +7,10 @@
 set -euo pipefail
 
 # libsqlite3-dev: the peer of the benchmarks only; the library never uses it.
+# clang builds the thread-safety check; with its run-time libraries (libFuzzer)
+# it also builds the fuzz harnesses.
 native=(cmake g++ clang make pkg-config help2man libgtest-dev libgmock-dev googletest libbenchmark-dev libsqlite3-dev
-  libcli11-dev nlohmann-json3-dev locales)
+  libcli11-dev nlohmann-json3-dev locales libclang-rt-14-dev)
 # llvm-dlltool makes mvdb.lib; clang-cl and lld-link link a program against it as Microsoft's tools would.
 windows=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32 llvm clang lld)
 
