@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "format/configuration.h"
+#include "format/reg_text.h"
+
 namespace mvdb::fuzz {
 
 namespace fs = std::filesystem;
@@ -16,17 +19,16 @@ FuzzDatabase::FuzzDatabase() {
     std::string pattern = std::string(base) + "/mvdb-fuzz-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     folder_ = pattern;
-    fs::create_directories(Path("Info"));
+    fs::create_directories(Path(format::kInfoFolderName));
     fs::create_directories(Path("locks"));
     std::ofstream reg(Path("registry.reg"), std::ios::binary);
-    reg << "Windows Registry Editor Version 5.00\n\n"
-        << "[HKEY_LOCAL_MACHINE\\Software\\Tarnwick\\Marovale\\Folder]\n"
-        << "\"DBCATEGORY\"=\"" << Path("MVDBCAT.db") << "\"\n"
-        << "\"DBMEDIA\"=\"" << Path("MVDBMF.db") << "\"\n"
-        << "\"DBHOST\"=\"" << Path("MVDBCLT.db") << "\"\n"
-        << "\"DBINFODIR\"=\"" << Path("Info") << "\"\n\n"
-        << "[HKEY_LOCAL_MACHINE\\Software\\Tarnwick\\Marovale\\HostMan]\n"
-        << "\"HostName\"=\"fuzzhost\"\n";
+    reg << format::kRegHeader << "\n\n[HKEY_LOCAL_MACHINE\\" << format::kFolderKey << "]\n";
+    for (const format::CatalogueFormat& catalogue : format::kCatalogueFormats) {
+        reg << "\"" << catalogue.registryValue << "\"=\"" << Path(catalogue.fileName) << "\"\n";
+    }
+    reg << "\"" << format::kInfoFolderValue << "\"=\"" << Path(format::kInfoFolderName) << "\"\n\n"
+        << "[HKEY_LOCAL_MACHINE\\" << format::kHostManKey << "]\n"
+        << "\"" << format::kHostNameValue << "\"=\"fuzzhost\"\n";
     reg.close();
     ::setenv("MVDB_REGISTRY", Path("registry.reg").c_str(), 1);
     ::setenv("MVDB_LOCK_DIR", Path("locks").c_str(), 1);
@@ -45,7 +47,8 @@ void FuzzDatabase::Write(const std::string& name, const uint8_t* data, size_t si
 void FuzzDatabase::RemoveKeptCopies() const {
     std::error_code ignored;
     for (const auto& entry : fs::directory_iterator(folder_, ignored)) {
-        if (entry.path().filename().string().find(".damaged-") != std::string::npos) fs::remove(entry, ignored);
+        if (entry.path().filename().string().find(".damaged-") != std::string::npos)
+            fs::remove(entry, ignored);
     }
 }
 

@@ -50,8 +50,13 @@ MVDB_HANDLE OpenSeeded() {
     mvdb::fuzz::Database();
     MVDB_HANDLE h = OpenMVDB();
     if (h == MVDB_INVALID_HANDLE || h == nullptr) std::abort();
-    const char* titles[] = {"NEWS at nine", "Weekend News", "a-b_c d", "\x83\x6a\x83\x85\x81\x5b\x83\x58",
-                            "\xef\xbc\xa1\xef\xbc\xa2", "Caf\xe9", ""};
+    const char* titles[] = {"NEWS at nine",
+                            "Weekend News",
+                            "a-b_c d",
+                            "\x83\x6a\x83\x85\x81\x5b\x83\x58",
+                            "\xef\xbc\xa1\xef\xbc\xa2",
+                            "Caf\xe9",
+                            ""};
     for (const char* title : titles) {
         MediaInfo item{};
         std::strcpy(item.title, title);

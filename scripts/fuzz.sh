@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses (clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs each for SECONDS seconds (default
-# 20), starting from the seed corpus in fuzz/corpus/. Inputs found on the way
+# 15), starting from the seed corpus in fuzz/corpus/. Inputs found on the way
 # go to a scratch corpus, so the repository's seeds stay as they are; a
 # harness that fails leaves its crashing input in build-fuzz/findings/.
 #
@@ -11,7 +11,7 @@ set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-seconds=${1:-20}
+seconds=${1:-15}
 build=build-fuzz
 harnesses=(fuzz_load_category fuzz_load_media fuzz_load_client fuzz_reg_parser fuzz_search)
 
