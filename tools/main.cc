@@ -99,6 +99,7 @@ int Run(int argc, char** argv) {
         AddAddCategoryCommand(app), AddDelCategoryCommand(app), AddAddMediaCommand(app),
         AddDelMediaCommand(app),    AddAddUserCommand(app),     AddDelUserCommand(app),
         AddInitCommand(app),        AddDumpCommand(app),        AddCheckCommand(app),
+        AddExportCommand(app),      AddImportCommand(app),
     };
     DescribeGlobalOptions(app);
 

@@ -30,6 +30,7 @@
 
 #include <cstdint>
 
+#include "catalogue/bulk_import.h"
 #include "category/category_database.h"
 #include "client/client_database.h"
 #include "media/media_database.h"
@@ -60,6 +61,17 @@ public:
     int32_t AddCategory(CategoryInfo* info) MVDB_EXCLUDES(changeLock_);
     int32_t DeleteCategory(int32_t position, int32_t mode) MVDB_EXCLUDES(changeLock_);
     int32_t ReplaceCategory(int32_t position, CategoryInfo* info) MVDB_EXCLUDES(changeLock_);
+
+    // Brings a whole batch in as one change (catalogue/bulk_import.cc): 0;
+    // MVDB_ERR_INVALID with `refusal` naming the record that cannot be
+    // stored (nothing changed); MVDB_ERR_WRITE when the change did not
+    // become durable (memory and files as they were).
+    int32_t Import(const ImportBatch& batch, ImportMode mode, ImportRefusal* refusal)
+        MVDB_EXCLUDES(changeLock_);
+
+    // Every record of the three stores in position order, deleted ones
+    // included, read under the change lock so that they agree.
+    void Export(ImportBatch* out) MVDB_EXCLUDES(changeLock_);
 
     // The items of this host changed since the named client's last login,
     // gathered into a media result slot.

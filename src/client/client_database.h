@@ -55,6 +55,8 @@ public:
     // The first live user record of that whole name ("global\<user>").
     int32_t FindLiveUser(const char* recordName) const;
     int32_t FindLiveUserByScan(const char* recordName) const;
+    // The code page whose caseless equality names are compared by.
+    const platform::CodePage& codePage() const { return codePage_; }
     size_t NameIndexBytes() const { return nameIndex_.names().MemoryBytes(); }
 
 private:

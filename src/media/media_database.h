@@ -45,6 +45,16 @@ public:
     int32_t ChooseModifyTarget(MediaInfo* info) const;
     int32_t ModifyRecordAt(int32_t target, const MediaInfo& modification) MVDB_EXCLUDES(storeLock_);
 
+    // Bulk import (media_import.cc), each one part of the current change.
+    // Appends the elements after the last item and returns the index of
+    // the first; they must be stamped already.
+    int32_t AppendImported(const std::vector<MediaElement>& elements) MVDB_EXCLUDES(storeLock_);
+    // The elements in place of every item; the info files of the former
+    // items go when the change commits.
+    int32_t ReplaceAllImported(std::vector<MediaElement> elements) MVDB_EXCLUDES(storeLock_);
+    // What an add stores for `info` at `index`: size, host, time, live location.
+    MediaElement ElementToAdd(const MediaInfo& info, int32_t index, int32_t now) const;
+
     // Queries and result slots (media_queries.cc).
     int32_t Search(const char* location, const char* keyName, int32_t start) const;
     // The same answer found by reading every element from `start` on: the

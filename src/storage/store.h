@@ -85,18 +85,25 @@ public:
                 out.Write(file_, kRecordsOffset + static_cast<uint64_t>(index) * sizeof(Record), &record,
                           sizeof record);
             });
-            change.Touch(
-                this, kCount,
-                [this](CollectedChange& out) {
-                    const int32_t count = records_.Size();
-                    // No write that changes nothing. The count last committed
-                    // counts, not the file's: the file may still be behind.
-                    if (committedCount_ == kUnknownCount) committedCount_ = file_.StoredCount();
-                    if (committedCount_ == count) return;
-                    out.Write(file_, kCountOffset, &count, sizeof count);
-                    out.onCommitted.push_back([this, count] { committedCount_ = count; });
-                },
-                true);
+            TouchCount(change);
+        });
+    }
+
+    // Writes records [first, first + n) as part of the current change, in
+    // one write, and the count when the file's differs: what a bulk append
+    // writes. A reader writes nothing. 0, the policy's result for a reader,
+    // or MVDB_ERR_WRITE when the change failed.
+    int32_t WriteRange(int32_t first, int32_t n) MVDB_REQUIRES(storeLock_) {
+        if (!file_.IsOpen() || n <= 0) return 0;
+        if (!file_.IsWriter()) return policy_.writeWithoutWriterResult;
+        return Transaction::Within([this, first, n](Transaction& change) {
+            change.Touch(this, kRangeKeyBase - first, [this, first, n](CollectedChange& out) {
+                std::vector<Record> range;
+                records_.CopyRange(first, static_cast<size_t>(n), &range);
+                out.Write(file_, kRecordsOffset + static_cast<uint64_t>(first) * sizeof(Record), range.data(),
+                          range.size() * sizeof(Record));
+            });
+            TouchCount(change);
         });
     }
 
@@ -162,10 +169,28 @@ protected:
         return state;
     }
 
+    // Writes the count at commit time, after the records, when the file's differs.
+    void TouchCount(Transaction& change) {
+        change.Touch(
+            this, kCount,
+            [this](CollectedChange& out) {
+                const int32_t count = records_.Size();
+                // No write that changes nothing. The count last committed
+                // counts, not the file's: the file may still be behind.
+                if (committedCount_ == kUnknownCount) committedCount_ = file_.StoredCount();
+                if (committedCount_ == count) return;
+                out.Write(file_, kCountOffset, &count, sizeof count);
+                out.onCommitted.push_back([this, count] { committedCount_ = count; });
+            },
+            true);
+    }
+
     // Keys of a store's writes in a change besides its record indexes.
     static constexpr int64_t kWholeFile = -1;
     static constexpr int64_t kCount = -2;
     static constexpr int64_t kAccount = -3;
+    // Ranges are keyed below this by their first index.
+    static constexpr int64_t kRangeKeyBase = -4;
     static constexpr int32_t kUnknownCount = -2;
 
     SharedAccount& account_;

@@ -25,6 +25,11 @@ BenchDatabase::~BenchDatabase() {
     if (handle_ != MVDB_INVALID_HANDLE) CloseMVDB(handle_);
 }
 
+void BenchDatabase::Close() {
+    if (handle_ != MVDB_INVALID_HANDLE) CloseMVDB(handle_);
+    handle_ = MVDB_INVALID_HANDLE;
+}
+
 MVDB_HANDLE BenchDatabase::Open() {
     if (handle_ == MVDB_INVALID_HANDLE) handle_ = OpenMVDB();
     return handle_;

@@ -23,6 +23,8 @@ public:
 
     // Opens the database once its files are written; closed with the object.
     MVDB_HANDLE Open();
+    // Closes the handle Open gave, if any.
+    void Close();
 
     // Writes a media file of `elements` items (not live, in the Root) and
     // returns its path.

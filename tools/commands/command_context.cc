@@ -35,7 +35,12 @@ OpenDatabase::OpenDatabase(MVDB_HANDLE handle, std::unique_ptr<PrivateRegistry> 
                            std::shared_ptr<void> leftovers)
     : leftovers_(std::move(leftovers)), handle_(handle), registry_(std::move(registry)) {}
 
-OpenDatabase::~OpenDatabase() { CloseMVDB(handle_); }
+OpenDatabase::~OpenDatabase() { CloseHandle(); }
+
+void OpenDatabase::CloseHandle() {
+    if (handle_ != MVDB_INVALID_HANDLE) CloseMVDB(handle_);
+    handle_ = MVDB_INVALID_HANDLE;
+}
 
 CommandContext::CommandContext(const GlobalOptions& options)
     : options_(options), codec_(std::make_unique<TextCodec>(DatabaseCodePage())) {

@@ -50,6 +50,9 @@ public:
     OpenDatabase& operator=(const OpenDatabase&) = delete;
 
     MVDB_HANDLE get() const { return handle_; }
+    // Closes the handle early but keeps the settings that point at the
+    // database (--data-dir), for a command that opens it another way.
+    void CloseHandle();
 
 private:
     std::shared_ptr<void> leftovers_;  // declared first: destroyed last

@@ -32,6 +32,8 @@ Command AddDelUserCommand(CLI::App& app);
 Command AddInitCommand(CLI::App& app);
 Command AddDumpCommand(CLI::App& app);
 Command AddCheckCommand(CLI::App& app);
+Command AddExportCommand(CLI::App& app);
+Command AddImportCommand(CLI::App& app);
 
 // Reads a hexadecimal word given as "40" or "0x40"; for --flags and --type.
 uint32_t ParseHexWord(const std::string& text, const std::string& option);
