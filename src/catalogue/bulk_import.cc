@@ -96,9 +96,10 @@ int32_t Catalogue::Import(const ImportBatch& batch, ImportMode mode, ImportRefus
     }
 
     const int32_t now = platform::CurrentTime();
-    const int32_t firstMedia = replace ? 0 : media_.RecordCount();
+    // Appending, the items to store (live ones); replacing, the elements.
+    std::vector<size_t> picked;
     std::vector<MediaElement> elements;
-    elements.reserve(batch.media.size());
+    if (replace) elements.reserve(batch.media.size());
     for (size_t i = 0; i < batch.media.size(); ++i) {
         const MediaInfo& item = batch.media[i];
         if (!replace && MediaDeleted(item)) continue;
@@ -106,16 +107,15 @@ int32_t Catalogue::Import(const ImportBatch& batch, ImportMode mode, ImportRefus
             const std::string problem = CategoryProblem(categories, item.categoryId, !replace);
             if (!problem.empty()) return Refuse(refusal, Kind::kMedia, i, problem);
         }
-        const int32_t index = firstMedia + static_cast<int32_t>(elements.size());
         if (replace) {
             // A restore: the record as it was, at its position.
             MediaElement element{};
             element.info = item;
             element.info.recordSize = sizeof(MediaInfo);
-            element.info.recordIndex = index;
+            element.info.recordIndex = static_cast<int32_t>(elements.size());
             elements.push_back(element);
         } else {
-            elements.push_back(media_.ElementToAdd(item, index, now));
+            picked.push_back(i);
         }
     }
 
@@ -170,10 +170,11 @@ int32_t Catalogue::Import(const ImportBatch& batch, ImportMode mode, ImportRefus
             rc = clients_.SaveAll();
         }
     } else {
-        if (!elements.empty()) rc = media_.AppendImported(elements);
+        if (!picked.empty()) rc = media_.AppendImported(batch.media, picked, now);
         if (rc >= 0 && !clients.empty()) {
             platform::CriticalSectionGuard store(clients_.storeLock_);
-            const int32_t first = clients_.records_.AppendMany(clients.data(), clients.size());
+            const int32_t first = clients_.records_.AppendWith(
+                clients.size(), [&clients](size_t i, ClientInfo& record) { record = clients[i]; });
             rc = clients_.WriteRange(first, static_cast<int32_t>(clients.size()));
         }
     }

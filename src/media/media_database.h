@@ -46,9 +46,11 @@ public:
     int32_t ModifyRecordAt(int32_t target, const MediaInfo& modification) MVDB_EXCLUDES(storeLock_);
 
     // Bulk import (media_import.cc), each one part of the current change.
-    // Appends the elements after the last item and returns the index of
-    // the first; they must be stamped already.
-    int32_t AppendImported(const std::vector<MediaElement>& elements) MVDB_EXCLUDES(storeLock_);
+    // Appends items[picked[0]], items[picked[1]], ... after the last item,
+    // each as an add stores it (ElementToAdd, stamped `now`), and returns
+    // the index of the first.
+    int32_t AppendImported(const std::vector<MediaInfo>& items, const std::vector<size_t>& picked,
+                           int32_t now) MVDB_EXCLUDES(storeLock_);
     // The elements in place of every item; the info files of the former
     // items go when the change commits.
     int32_t ReplaceAllImported(std::vector<MediaElement> elements) MVDB_EXCLUDES(storeLock_);

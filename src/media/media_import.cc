@@ -18,16 +18,19 @@ MediaElement MediaDatabase::ElementToAdd(const MediaInfo& info, int32_t index, i
     return element;
 }
 
-int32_t MediaDatabase::AppendImported(const std::vector<MediaElement>& elements) {
+int32_t MediaDatabase::AppendImported(const std::vector<MediaInfo>& items, const std::vector<size_t>& picked,
+                                      int32_t now) {
     platform::CriticalSectionGuard guard(storeLock_);
-    int32_t first;
+    const int32_t first = records_.Size();
     try {
-        first = records_.AppendMany(elements.data(), elements.size());
+        records_.AppendWith(picked.size(), [&](size_t i, MediaElement& element) {
+            element = ElementToAdd(items[picked[i]], first + static_cast<int32_t>(i), now);
+        });
     } catch (const std::bad_alloc&) {
         return MVDB_ERR_NO_RECORD;
     }
     // New items are live: the lowest deleted slot stays where it was.
-    if (const int32_t rc = WriteRange(first, static_cast<int32_t>(elements.size())); rc < 0) return rc;
+    if (const int32_t rc = WriteRange(first, static_cast<int32_t>(picked.size())); rc < 0) return rc;
     return first;
 }
 

@@ -89,6 +89,26 @@ void CollectedChange::Write(JournalTarget& target, uint64_t offset, const void* 
     targets[static_cast<size_t>(target.JournalId())] = &target;
 }
 
+void CollectedChange::WriteDirect(JournalTarget& target, std::function<bool(JournalTarget&)> write) {
+    direct.push_back({&target, std::move(write)});
+    targets[static_cast<size_t>(target.JournalId())] = &target;
+}
+
+namespace {
+
+// The direct writes of a change, each target flushed after them.
+bool WriteDirectly(const CollectedChange& collected) {
+    for (const CollectedChange::DirectWrite& d : collected.direct) {
+        if (!d.write(*d.target)) return false;
+    }
+    for (const CollectedChange::DirectWrite& d : collected.direct) {
+        if (!d.target->SyncFile()) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string InFolder(const std::string& folder, const std::string& name) {
     return folder.empty() ? name : folder + platform::kPathSeparator + name;
 }
@@ -186,7 +206,17 @@ bool Journal::Commit(const std::function<void(CollectedChange&)>& collect) {
     if (closed_) return false;
     CollectedChange collected;
     collect(collected);
-    if (collected.change.empty()) return true;
+    if (!collected.direct.empty()) {
+        for (size_t i = 0; i < 3; ++i) {
+            if (collected.targets[i] != nullptr) targets_[i] = collected.targets[i];
+        }
+        // No frame older than this change may be replayed over the direct bytes.
+        if (!Checkpoint() || !WriteDirectly(collected)) return false;
+    }
+    if (collected.change.empty()) {
+        for (const auto& committed : collected.onCommitted) committed();
+        return true;
+    }
     if (!collected.infoFolder.empty() || !collected.change.infoSteps.empty()) {
         paths_.infoFolder = collected.infoFolder.empty() ? paths_.infoFolder : collected.infoFolder;
     }
@@ -251,7 +281,11 @@ void Journal::Close() {
 bool CommitWithoutJournal(const std::function<void(CollectedChange&)>& collect) {
     CollectedChange collected;
     collect(collected);
-    if (collected.change.empty()) return true;
+    if (!WriteDirectly(collected)) return false;
+    if (collected.change.empty()) {
+        for (const auto& committed : collected.onCommitted) committed();
+        return true;
+    }
     bool ok = true;
     for (const format::FileWrite& w : collected.change.writes) {
         JournalTarget* target = collected.targets[static_cast<size_t>(w.file)];

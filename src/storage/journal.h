@@ -41,8 +41,20 @@ struct CollectedChange {
     JournalTarget* targets[3] = {nullptr, nullptr, nullptr};
     // Run once the change is durable.
     std::vector<std::function<void()>> onCommitted;
+    // Writes that go straight into a main file, not through the frame: bytes
+    // past the count the file has committed, which no reader looks at until
+    // a frame of this change raises the count. They are written and flushed
+    // before the frame, after a checkpoint (so that no older frame replayed
+    // after a crash can write over them); a crash before the frame leaves
+    // them unseen past the count. `write` answers false when it failed.
+    struct DirectWrite {
+        JournalTarget* target;
+        std::function<bool(JournalTarget&)> write;
+    };
+    std::vector<DirectWrite> direct;
 
     void Write(JournalTarget& target, uint64_t offset, const void* bytes, size_t n);
+    void WriteDirect(JournalTarget& target, std::function<bool(JournalTarget&)> write);
 };
 
 // The info folder's steps of a change, applied after it is durable.

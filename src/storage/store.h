@@ -11,6 +11,7 @@
 // overtakes a newer one.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -98,6 +99,29 @@ public:
         if (!file_.IsWriter()) return policy_.writeWithoutWriterResult;
         return Transaction::Within([this, first, n](Transaction& change) {
             change.Touch(this, kRangeKeyBase - first, [this, first, n](CollectedChange& out) {
+                if (committedCount_ == kUnknownCount) committedCount_ = file_.StoredCount();
+                if (first >= committedCount_) {
+                    // Past the committed count no reader looks: the records
+                    // go straight into the file, a block at a time, and only
+                    // the count travels through the journal.
+                    out.WriteDirect(file_, [this, first, n](JournalTarget& target) {
+                        std::vector<Record> block;
+                        for (int32_t done = 0; done < n;) {
+                            const size_t max = std::min<size_t>(RecordArray<Record>::kScanChunk * 4,
+                                                                static_cast<size_t>(n - done));
+                            const size_t got = records_.CopyRange(first + done, max, &block);
+                            if (got == 0) return false;
+                            const uint64_t offset =
+                                kRecordsOffset + static_cast<uint64_t>(first + done) * sizeof(Record);
+                            if (!target.ApplyWrite(offset, reinterpret_cast<const uint8_t*>(block.data()),
+                                                   got * sizeof(Record)))
+                                return false;
+                            done += static_cast<int32_t>(got);
+                        }
+                        return true;
+                    });
+                    return;
+                }
                 std::vector<Record> range;
                 records_.CopyRange(first, static_cast<size_t>(n), &range);
                 out.Write(file_, kRecordsOffset + static_cast<uint64_t>(first) * sizeof(Record), range.data(),

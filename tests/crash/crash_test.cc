@@ -18,6 +18,8 @@
 #include "crash/disk_model.h"
 #include "crash/recording_files.h"
 #include "format/journal_frame.h"
+#include "frame/database_handle.h"
+#include "storage/transaction.h"
 #include "support/records.h"
 #include "support/temp_folder.h"
 #include "support/test_database.h"
@@ -105,6 +107,14 @@ int32_t SetPiece(MVDB_HANDLE db, int32_t item, int32_t number, size_t size, char
     return SetAddInfo(db, item, number, static_cast<int32_t>(size), number, bytes.data());
 }
 
+// The bulk import as the tool runs it: one change around the catalogue's.
+int32_t BulkImport(MVDB_HANDLE h, const ImportBatch& batch) {
+    DatabaseHandle* db = FromHandle(h);
+    Transaction change(db->journal());
+    const int32_t result = db->catalogue().Import(batch, ImportMode::kAppend, nullptr);
+    return result != 0 ? result : change.Commit();
+}
+
 // Results: r[0] category A, r[1] category B, r[2] item 1, r[3] item 2 ...
 std::vector<Step> Workload() {
     return {
@@ -188,6 +198,18 @@ std::vector<Step> Workload() {
         {"its piece",
          [](MVDB_HANDLE db, std::vector<int32_t>& r) { return SetPiece(db, r[4], 2, 2000, 'd'); }},
         {"clear media", [](MVDB_HANDLE db, std::vector<int32_t>&) { return ClearMediaInfo(db); }},
+        {"bulk import after clear",
+         [](MVDB_HANDLE db, std::vector<int32_t>&) {
+             // Appended items go straight into the media file past its
+             // count, over slots that frames from before the clear wrote.
+             ImportBatch batch;
+             for (const char* title : {"bulk a", "bulk b", "bulk c"})
+                 batch.media.push_back(test::Media(title));
+             ClientInfo c{};
+             std::strcpy(c.clientName, "kitchen");
+             batch.clients.push_back(c);
+             return BulkImport(db, batch);
+         }},
         {"add after clear",
          [](MVDB_HANDLE db, std::vector<int32_t>& r) {
              MediaInfo m = test::Media("four");
