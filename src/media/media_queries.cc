@@ -10,6 +10,11 @@
 namespace mvdb {
 
 bool MediaDatabase::IsOwnHost(const MediaInfo& info) const {
+    // Most items carry this host's name byte for byte: that needs no
+    // caseless comparison (nor a terminated copy of the field).
+    if (hostName_.size() < sizeof info.hostName &&
+        std::memcmp(info.hostName, hostName_.c_str(), hostName_.size() + 1) == 0)
+        return true;
     const TerminatedField host(info.hostName);
     return codePage_.CompareNoCase(host.c_str(), hostName_.c_str()) == 0;
 }

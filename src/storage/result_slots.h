@@ -26,17 +26,28 @@ public:
 
     // Rebuilds the slot: fill(std::vector<Entry>&) receives it emptied.
     // Returns the slot's new length.
+    // The list is built in the storage of an earlier one when the slot kept
+    // it, so a slot refilled again and again reuses memory whose pages are
+    // already there instead of having the system hand out fresh ones.
     template <typename Fill>
     int32_t Rebuild(int32_t slot, Fill&& fill) {
+        Slot& s = slots_[static_cast<size_t>(slot)];
         std::vector<Entry> entries;
+        {
+            platform::CriticalSectionGuard guard(s.lock);
+            entries.swap(s.spare);
+        }
+        entries.clear();
         fill(entries);
         const int32_t length = static_cast<int32_t>(entries.size());
-        Slot& s = slots_[static_cast<size_t>(slot)];
         {
             platform::CriticalSectionGuard guard(s.lock);
             s.entries.swap(entries);
+            // The former list's storage is kept for the next rebuild, unless
+            // a rebuild running beside this one left a larger one there.
+            if (s.spare.capacity() < entries.capacity()) s.spare.swap(entries);
         }
-        return length;  // the former list is freed here, outside the lock
+        return length;  // what is not kept is freed here, outside the lock
     }
 
     // Copies entry n of the slot; false when the slot has no such entry.
@@ -59,6 +70,8 @@ private:
     struct Slot {
         mutable platform::CriticalSection lock;
         std::vector<Entry> entries MVDB_GUARDED_BY(lock);
+        // Storage of a former list (its content is stale), for reuse.
+        std::vector<Entry> spare MVDB_GUARDED_BY(lock);
     };
     std::array<Slot, kCount> slots_;
 };
