@@ -50,9 +50,14 @@ if(WIN32)
   install(FILES ${MVDB_DEF_FILE} DESTINATION ${CMAKE_INSTALL_LIBDIR})
   find_program(MVDB_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14)
   if(MVDB_DLLTOOL)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+      set(MVDB_DLLTOOL_MACHINE i386:x86-64)
+    else()
+      set(MVDB_DLLTOOL_MACHINE i386)
+    endif()
     set(MVDB_MSVC_IMPORT_LIB ${PROJECT_BINARY_DIR}/mvdb.lib)
     add_custom_command(OUTPUT ${MVDB_MSVC_IMPORT_LIB}
-                       COMMAND ${MVDB_DLLTOOL} -m i386 -d ${MVDB_DEF_FILE} -l ${MVDB_MSVC_IMPORT_LIB}
+                       COMMAND ${MVDB_DLLTOOL} -m ${MVDB_DLLTOOL_MACHINE} -d ${MVDB_DEF_FILE} -l ${MVDB_MSVC_IMPORT_LIB}
                        DEPENDS ${MVDB_DEF_FILE}
                        COMMENT "Making mvdb.lib, the import library for Microsoft's linker")
     add_custom_target(mvdb_msvc_import_lib ALL DEPENDS ${MVDB_MSVC_IMPORT_LIB})

@@ -10,12 +10,17 @@ dll=${1:-$top/build-win/mvdb.dll}
 def=${2:-$top/src/frame/mvdb.def}
 allowed="KERNEL32.dll ADVAPI32.dll USER32.dll msvcrt.dll"
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+# The shipped DLL is 32-bit; the 64-bit build of the tests is checked as such.
+case $(basename "$objdump") in
+  x86_64-*) format=pei-x86-64 bits=64 ;;
+  *) format=pei-i386 bits=32 ;;
+esac
 
 dump=$("$objdump" -p "$dll")
 status=0
 
-if ! grep -q 'file format pei-i386' <<<"$dump"; then
-  echo "$dll is not a 32-bit Windows image" >&2
+if ! grep -q "file format $format" <<<"$dump"; then
+  echo "$dll is not a $bits-bit Windows image" >&2
   status=1
 fi
 
@@ -47,6 +52,6 @@ for name in $imports; do
 done
 
 if [ "$status" = 0 ]; then
-  echo "== $dll: $(wc -l <<<"$actual") exports as in mvdb.def; imports $(echo $imports)"
+  echo "== $dll ($bits-bit): $(wc -l <<<"$actual") exports as in mvdb.def; imports $(echo $imports)"
 fi
 exit "$status"

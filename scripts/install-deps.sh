@@ -13,11 +13,14 @@ native=(cmake g++ clang make pkg-config help2man libgtest-dev libgmock-dev googl
   libcli11-dev nlohmann-json3-dev locales libclang-rt-14-dev)
 # llvm-dlltool makes mvdb.lib; clang-cl and lld-link link a program against it as Microsoft's tools would.
 windows=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32 llvm clang lld)
+# Where the kernel cannot execute 32-bit programs the Windows tests run on a
+# 64-bit build under 64-bit Wine.
+windows64=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 missing=()
-for p in "${native[@]}" "${windows[@]}"; do
+for p in "${native[@]}" "${windows[@]}" "${windows64[@]}"; do
   installed "$p" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0

@@ -128,7 +128,8 @@ PY
 done
 
 . "$top/scripts/wine-env.sh"
-wine_env_setup "$build/wine-tools"
+arch=$(windows_build_arch "$build")
+wine_env_setup_for "$build"
 cleanup() {
   wine_env_stop
   rm -rf "$scratch"
@@ -142,7 +143,7 @@ tool_version=$(wine_run_western wine "$prefix/bin/mvdb.exe" --version | tr -d '\
 echo "== a Windows program linked against the installed libmvdb.dll.a"
 mkdir "$scratch/win"
 cp "$prefix/bin/mvdb.dll" "$scratch/win/"
-i686-w64-mingw32-gcc -std=c99 -O2 -Wall -Wextra -Werror -I"$prefix/include" \
+"$arch-w64-mingw32-gcc" -std=c99 -O2 -Wall -Wextra -Werror -I"$prefix/include" \
   "$top/examples/catalogue_client.c" "$prefix/lib/libmvdb.dll.a" -o "$scratch/win/catalogue_client.exe"
 run_example "wine_run_western wine" "$scratch/win/catalogue_client.exe"
 
@@ -150,7 +151,7 @@ echo "== a program linked by Microsoft's conventions (lld-link) against the inst
 clang_cl=$(command -v clang-cl || command -v clang-cl-14 || true)
 lld_link=$(command -v lld-link || command -v lld-link-14 || true)
 [ -n "$clang_cl" ] && [ -n "$lld_link" ] || fail "clang-cl and lld-link are needed (Debian: clang lld)"
-"$clang_cl" --target=i686-pc-windows-msvc /clang:-ffreestanding /GS- /O1 -I "$prefix/include" /c \
+"$clang_cl" --target="$arch-pc-windows-msvc" /clang:-ffreestanding /GS- /O1 -I "$prefix/include" /c \
   /Fo"$scratch/win/msvc_link_check.obj" -- "$top/examples/msvc_link_check.c" >/dev/null
 "$lld_link" /nologo /entry:start /subsystem:console /nodefaultlib /out:"$scratch/win/msvc_link_check.exe" \
   "$scratch/win/msvc_link_check.obj" "$prefix/lib/mvdb.lib"

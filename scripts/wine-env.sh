@@ -1,18 +1,45 @@
 # Sourced by the Wine scripts: a private, headless Wine and the Japanese
 # locale that makes Wine choose code page 932.
 #
-#   wine_env_setup <work folder>   sets WINEPREFIX and friends, creates the
+#   wine_can_run_32bit             whether this machine runs 32-bit Wine (a
+#                                  kernel without 32-bit support cannot)
+#   wine_env_setup <work folder> [32|64]
+#                                  sets WINEPREFIX and friends, creates the
 #                                  prefix on first use, and sets
 #                                  MVDB_JA_LOCPATH for ja_JP.UTF-8 (empty when
-#                                  the system has that locale already)
+#                                  the system has that locale already). With
+#                                  64, `wine` and `wineboot` run the 64-bit
+#                                  loader (for a 64-bit Windows build).
+#   windows_build_arch <build>     i686 or x86_64: the processor a MinGW-w64
+#                                  build folder was configured for
+#   wine_env_setup_for <build>     wine_env_setup for that build's processor
 #   wine_run_western <command...>  runs with the Western locale (code page 1252)
 #   wine_run_japanese <command...> runs with ja_JP.UTF-8 (code page 932)
 #   wine_env_stop                  stops this prefix's wineserver
 
+wine_can_run_32bit() {
+  wine --version >/dev/null 2>&1
+}
+
 wine_env_setup() {
-  local work=$1
+  local work=$1 bits=${2:-32}
   mkdir -p "$work"
   export WINEPREFIX=$work/wineprefix
+  if [ "$bits" = 64 ]; then
+    # Debian's wine and wineboot start the 32-bit loader whenever wine32 is
+    # installed; these stand-ins start the 64-bit one.
+    local loader
+    loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+    if [ ! -x "$loader" ]; then
+      echo "the 64-bit Wine loader is missing (Debian: apt-get install wine64)" >&2
+      return 1
+    fi
+    mkdir -p "$work/bin"
+    printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$work/bin/wine"
+    printf '#!/bin/sh\nexec %s wineboot "$@"\n' "$loader" >"$work/bin/wineboot"
+    chmod +x "$work/bin/wine" "$work/bin/wineboot"
+    export PATH=$work/bin:$PATH WINEARCH=win64
+  fi
   export WINEDEBUG=-all
   # No Mono or Gecko installers, and no windows: Wine runs without X.
   export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -55,6 +82,23 @@ wine_env_setup() {
     MVDB_JA_LOCPATH=$locales
   fi
   export MVDB_JA_LOCPATH
+}
+
+windows_build_arch() {
+  local toolchain
+  toolchain=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$1/CMakeCache.txt")
+  case $(basename "$toolchain") in
+    *x86_64*) echo x86_64 ;;
+    *) echo i686 ;;
+  esac
+}
+
+wine_env_setup_for() {
+  if [ "$(windows_build_arch "$1")" = x86_64 ]; then
+    wine_env_setup "$1/wine-tools" 64
+  else
+    wine_env_setup "$1/wine-tools" 32
+  fi
 }
 
 wine_run_western() {

@@ -11,7 +11,9 @@ build=${1:-${MVDB_WIN_BUILD:-$top/build-win}}
 exe=$build/mvdb.exe
 allowed="mvdb.dll KERNEL32.dll ADVAPI32.dll USER32.dll msvcrt.dll"
 
-imports=$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort -u)
+. "$top/scripts/wine-env.sh"
+arch=$(windows_build_arch "$build")
+imports=$("$arch-w64-mingw32-objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort -u)
 for name in $imports; do
   if ! grep -qiw -- "$name" <<<"$allowed"; then
     echo "mvdb.exe imports from $name, which is not one of: $allowed" >&2
@@ -19,8 +21,7 @@ for name in $imports; do
   fi
 done
 
-. "$top/scripts/wine-env.sh"
-wine_env_setup "$build/wine-tools"
+wine_env_setup_for "$build"
 scratch=$(mktemp -d)
 trap 'wine_env_stop; rm -rf "$scratch"' EXIT
 cd "$scratch"

@@ -72,6 +72,12 @@ TEST_F(FolderChainTest, RefusesPathsWithoutARootAndOverlongPaths) {
 constexpr const char* kWideNames[] = {"\x95\x5c", "\x83\x5c", "\x83\x41"};
 
 TEST_F(FolderChainTest, ALastCharacterWhoseSecondByteLooksLikeASeparatorIsKept) {
+#if defined(_WIN32)
+    // Windows reads folder names in its own code page: in any other than
+    // 932 these bytes end with a real separator.
+    if (!codePage_->IsLeadByte(0x95))
+        GTEST_SKIP() << "Windows reads these names as Shift-JIS only in code page 932";
+#endif
     for (const char* name : kWideNames) {
         const std::string folder = Join({"media", name});
         EXPECT_EQ(CreateFolderChain(folder, 1, *codePage_), 1) << name;

@@ -81,6 +81,8 @@ int Run(int argc, char** argv) {
     CLI::App app{"Inspect, check and administer the mvdb catalogue database.", "mvdb"};
     app.set_version_flag("--version", "mvdb " MVDB_VERSION_STRING, "Print the version and exit");
     app.require_subcommand(1);
+    // "/path/file.db" is a file name on every system, never an option.
+    app.allow_windows_style_options(false);
     // Global options may also follow the command: mvdb status --json.
     app.fallthrough();
     GlobalOptions options;

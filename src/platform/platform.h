@@ -113,6 +113,11 @@ inline bool RenameFile(const std::string& from, const std::string& to) {
     return Files().RenameFile(from, to);
 }
 inline bool SyncFolder(const std::string& folder) { return Files().SyncFolder(folder); }
+// The folder whose entry names `path`, the one SyncFolder makes a new or
+// removed name durable in: the part before the last separator (the root
+// itself for a name in the root); empty for a bare name. On Windows "/" and
+// a drive's ":" end a folder too.
+std::string FolderOf(const std::string& path);
 inline bool PathExists(const std::string& path) { return Files().PathExists(path); }
 inline bool IsDirectory(const std::string& path) { return Files().IsDirectory(path); }
 inline bool MakeDirectory(const std::string& path) { return Files().MakeDirectory(path); }

@@ -39,12 +39,6 @@ std::vector<uint8_t> ReadWhole(platform::File& file) {
 }
 
 // The folder part of a path ("" for the current folder).
-std::string FolderOf(const std::string& path) {
-    const size_t cut = path.find_last_of(platform::kPathSeparator == '\\' ? "\\/:" : "/");
-    if (cut == std::string::npos) return std::string();
-    return path.substr(0, cut == 0 ? 1 : cut);
-}
-
 bool RemoveIfPresent(const std::string& path) {
     return platform::RemoveFile(path) || !platform::PathExists(path);
 }
@@ -171,8 +165,8 @@ std::unique_ptr<Journal> Journal::Open(const std::string& path, const Paths& pat
     if (!journal->Reset()) return nullptr;
     // The journal's own name must survive a power cut before any frame in
     // it counts, and so must the main files' names.
-    if (!platform::SyncFolder(FolderOf(path))) return nullptr;
-    for (const std::string& file : paths.files) platform::SyncFolder(FolderOf(file));
+    if (!platform::SyncFolder(platform::FolderOf(path))) return nullptr;
+    for (const std::string& file : paths.files) platform::SyncFolder(platform::FolderOf(file));
     return journal;
 }
 
@@ -263,7 +257,7 @@ bool Journal::Checkpoint() {
     }
     if (!platform::SyncFolder(paths_.infoFolder)) return false;
     for (const std::string& file : paths_.files) {
-        if (!platform::SyncFolder(FolderOf(file))) return false;
+        if (!platform::SyncFolder(platform::FolderOf(file))) return false;
     }
     ++salt_;
     return Reset();

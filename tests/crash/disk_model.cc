@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "platform/platform.h"
+
 namespace mvdb::test {
 
 namespace {
@@ -17,11 +19,6 @@ struct Inode {
 void Apply(std::string& content, uint64_t offset, const std::string& bytes) {
     if (content.size() < offset + bytes.size()) content.resize(offset + bytes.size(), '\0');
     content.replace(offset, bytes.size(), bytes);
-}
-
-std::string FolderOf(const std::string& path) {
-    const size_t cut = path.rfind('/');
-    return cut == std::string::npos ? std::string() : path.substr(0, cut == 0 ? 1 : cut);
 }
 
 }  // namespace
@@ -58,10 +55,10 @@ DiskState StateAt(const std::vector<FileOp>& ops, size_t boundary, CrashKind kin
                 break;
             case FileOp::Kind::kSyncFolder:
                 for (auto it = durable.begin(); it != durable.end();) {
-                    it = FolderOf(it->first) == op.path ? durable.erase(it) : std::next(it);
+                    it = platform::FolderOf(it->first) == op.path ? durable.erase(it) : std::next(it);
                 }
                 for (const auto& [name, inode] : names) {
-                    if (FolderOf(name) == op.path) durable[name] = inode;
+                    if (platform::FolderOf(name) == op.path) durable[name] = inode;
                 }
                 break;
         }

@@ -116,6 +116,9 @@ std::unique_ptr<OpenDatabase> CommandContext::OpenForChange() {
     const DatabaseLocations where = locations();
     if (const std::optional<std::string> problem =
             WriteAccessProblem({where.categoryFile, where.mediaFile, where.clientFile}, {where.infoFolder})) {
+        // Where another program holds the files (on Windows it keeps others
+        // from opening them for update), that is the reason to give.
+        if (TryOpen() == nullptr) ThrowOpenElsewhere();
         throw ToolError(*problem + "; nothing was changed");
     }
     return Open();
@@ -217,12 +220,14 @@ std::unique_ptr<OpenDatabase> CommandContext::OpenForReading(std::optional<int32
 
 std::unique_ptr<OpenDatabase> CommandContext::Open() {
     std::unique_ptr<OpenDatabase> database = TryOpen();
-    if (!database) {
-        throw ToolError(
-            "the database is open in another program (only one program at a time may open it); close that "
-            "program, or use `mvdb dump` and `mvdb check`, which only read the files");
-    }
+    if (!database) ThrowOpenElsewhere();
     return database;
+}
+
+void CommandContext::ThrowOpenElsewhere() {
+    throw ToolError(
+        "the database is open in another program (only one program at a time may open it); close that "
+        "program, or use `mvdb dump` and `mvdb check`, which only read the files");
 }
 
 std::unique_ptr<OpenDatabase> CommandContext::TryOpenForReading() {

@@ -86,6 +86,8 @@ public:
     std::unique_ptr<OpenDatabase> OpenForReading(std::optional<int32_t> infoItem = std::nullopt);
     // Tries to open; nullptr when another program has the database open.
     std::unique_ptr<OpenDatabase> TryOpen();
+    // Throws the ToolError that says another program has the database open.
+    [[noreturn]] static void ThrowOpenElsewhere();
     // For `init`: a --data-dir folder without a database gets a new one.
     void AllowCreating() { options_.create = true; }
     // TryOpen for commands that only read: it first makes sure that the
