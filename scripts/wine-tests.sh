@@ -23,10 +23,13 @@ gtest_src=${GTEST_SOURCE:-/usr/src/googletest}
 
 . "$top/scripts/wine-env.sh"
 
-# build_windows <build folder> <i686|x86_64>: GoogleTest for Windows, then
-# the library, the tool and the tests.
+# build_windows <build folder> <i686|x86_64> [target...]: GoogleTest for
+# Windows, then the library, the tool and the tests (or the targets named).
 build_windows() {
   local build=$1 arch=$2
+  shift 2
+  local targets=()
+  for target in "$@"; do targets+=(--target "$target"); done
   local toolchain=$top/cmake/mingw-w64-$arch.cmake
   local gtest_prefix=$build/wine-tools/googletest
   for tool in cmake "$arch-w64-mingw32-g++-posix" "$arch-w64-mingw32-objdump"; do
@@ -35,7 +38,7 @@ build_windows() {
       exit 1
     fi
   done
-  if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
+  if [ ${#targets[@]} -eq 0 ] && [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
     echo "== GoogleTest for $arch Windows from $gtest_src"
     # gtest_disable_pthreads: GoogleTest then uses Windows threads directly.
     cmake -S "$gtest_src" -B "$build/wine-tools/googletest-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -45,19 +48,23 @@ build_windows() {
     cmake --install "$build/wine-tools/googletest-build" >/dev/null
   fi
   echo "== $build: configure and build ($arch)"
+  local tests=ON
+  [ ${#targets[@]} -eq 0 ] || tests=OFF
   cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$gtest_prefix" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMVDB_BUILD_BENCH=OFF >/dev/null
-  cmake --build "$build" -j "$jobs"
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMVDB_BUILD_BENCH=OFF -DMVDB_BUILD_TESTS=$tests >/dev/null
+  cmake --build "$build" -j "$jobs" "${targets[@]}"
   OBJDUMP=$arch-w64-mingw32-objdump "$top/scripts/check-dll.sh" "$build/mvdb.dll"
 }
 
 build32=${MVDB_WIN_BUILD:-$top/build-win}
-build_windows "$build32" i686
-
 if wine_can_run_32bit; then
+  build_windows "$build32" i686
   build=$build32
   bits=32
 else
+  # The shipped DLL and tool are still built and checked; the tests are
+  # built once, for the processor they can run on.
+  build_windows "$build32" i686 mvdb mvdb_cli
   build=${MVDB_WIN64_BUILD:-$top/build-win64}
   bits=64
   echo "== this machine cannot execute 32-bit programs, so 32-bit Wine cannot start:"
@@ -65,18 +72,32 @@ else
   build_windows "$build" x86_64
 fi
 
-wine_env_setup "$build/wine-tools" "$bits"
-trap wine_env_stop EXIT
+# The two code pages run side by side, each in a Wine prefix of its own (its
+# own registry, named mutexes and temporary folder), so neither sees the
+# other's objects.
+run_code_page() {
+  local codepage=$1 runner=$2 log=$3
+  (
+    wine_env_setup "$build/wine-tools/cp$codepage" "$bits"
+    trap wine_env_stop EXIT
+    MVDB_EXPECT_CODEPAGE=$codepage "$runner" ctest --test-dir "$build" --output-on-failure --no-tests=error
+  ) >"$log" 2>&1
+}
 
-# One run at a time: the runs share the prefix's registry and named mutexes.
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+echo "== $build: test under $bits-bit Wine, code pages 1252 and 932 side by side"
+run_code_page 1252 wine_run_western "$logs/1252.log" &
+western=$!
+run_code_page 932 wine_run_japanese "$logs/932.log" &
+japanese=$!
 failed=()
-echo "== $build: test under $bits-bit Wine, code page 1252"
-MVDB_EXPECT_CODEPAGE=1252 wine_run_western ctest --test-dir "$build" --output-on-failure --no-tests=error || failed+=(1252)
-# Nothing of the first run (its wineserver, a program it left) outlives it.
-wine_env_stop
-wineserver -w >/dev/null 2>&1 || true
-echo "== $build: test under $bits-bit Wine, code page 932"
-MVDB_EXPECT_CODEPAGE=932 wine_run_japanese ctest --test-dir "$build" --output-on-failure --no-tests=error || failed+=(932)
+wait "$western" || failed+=(1252)
+wait "$japanese" || failed+=(932)
+for codepage in 1252 932; do
+  echo "== $build: under $bits-bit Wine, code page $codepage"
+  cat "$logs/$codepage.log"
+done
 
 if [ ${#failed[@]} -ne 0 ]; then
   echo "== Wine suites failed under code page ${failed[*]}" >&2

@@ -1,8 +1,14 @@
 // Counting, reading and searching media, and gathering items into result slots.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
+
+#include "media/media_element.h"
 #include "platform/platform.h"
+#include "storage/record_file.h"
 #include "support/records.h"
+#include "support/temp_folder.h"
 #include "support/test_database.h"
 
 namespace mvdb {
@@ -91,6 +97,28 @@ TEST_F(MediaQueriesTest, SlotsHoldCopiesThatDoNotFollowChanges) {
     MediaInfo out{};
     ASSERT_EQ(GetChangedData(h(), 0, &out, 7), 0);
     EXPECT_STREQ(out.title, "original");
+}
+
+// A file whose items carry a wrong stored position (written so by an older
+// writer) still gets the items' real positions from the searches.
+TEST_F(MediaQueriesTest, SearchAnswersWhereTheItemIsNotAStoredPosition) {
+    Add(Media("a", 0, "key-a"));
+    const int32_t b = Add(Media("b", 0, "key-b"));
+    db_.Close();
+    {
+        std::string bytes = test::ReadFileBytes(mediaFile());
+        const size_t field = kRecordsOffset + static_cast<size_t>(b) * sizeof(MediaElement) +
+                             offsetof(MediaElement, info) + offsetof(MediaInfo, recordIndex);
+        ASSERT_GE(bytes.size(), field + sizeof(int32_t));
+        const int32_t wrong = b - 1;
+        std::memcpy(bytes.data() + field, &wrong, sizeof wrong);
+        test::WriteFileBytes(mediaFile(), bytes);
+    }
+    test::OpenDatabase reopened;
+    ASSERT_TRUE(reopened.ok());
+    EXPECT_EQ(SearchMedia(reopened.get(), "nothing", "key-b"), b);
+    EXPECT_EQ(SearchMediaNext(reopened.get(), "nothing", "key-b", b), b);
+    EXPECT_EQ(SearchMediaNext(reopened.get(), "nothing", "key-b", b + 1), MVDB_ERR_NOT_FOUND);
 }
 
 TEST_F(MediaQueriesTest, SearchByLocationOrKeyForThisHostOnly) {

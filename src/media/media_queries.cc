@@ -48,27 +48,20 @@ int32_t MediaDatabase::Search(const char* location, const char* keyName, int32_t
         const int32_t b = keyName ? byKey.NextCandidate(keyHash, cursor) : -1;
         if (a < 0 && b < 0) return MVDB_ERR_NOT_FOUND;
         const int32_t candidate = a < 0 ? b : (b < 0 ? a : std::min(a, b));
-        int32_t found = MVDB_ERR_NOT_FOUND;
-        const bool matched = records_.Test(candidate, [&](const MediaElement& e) {
-            found = e.info.recordIndex;
-            return SearchMatches(e.info, location, keyName);
-        });
-        if (matched) return found;
+        // The answer is where the item is; a position stored wrong by an
+        // older writer is never passed on.
+        const bool matched = records_.Test(
+            candidate, [&](const MediaElement& e) { return SearchMatches(e.info, location, keyName); });
+        if (matched) return candidate;
         cursor = candidate + 1;
     }
 }
 
 int32_t MediaDatabase::SearchByScan(const char* location, const char* keyName, int32_t start) const {
     if (location == nullptr && keyName == nullptr) return MVDB_ERR_NOT_FOUND;
-    int32_t found = MVDB_ERR_NOT_FOUND;
-    records_.FindFirst(
-        [&](const MediaElement& e) {
-            if (!SearchMatches(e.info, location, keyName)) return false;
-            found = e.info.recordIndex;
-            return true;
-        },
-        start);
-    return found;
+    const int32_t found = records_.FindFirst(
+        [&](const MediaElement& e) { return SearchMatches(e.info, location, keyName); }, start);
+    return found < 0 ? MVDB_ERR_NOT_FOUND : found;
 }
 
 bool MediaDatabase::LiveWithKey(const MediaInfo& info, const char* keyName) const {
