@@ -37,6 +37,18 @@ inline constexpr size_t kHostNameQueryBytes = 63;
 inline constexpr char kUnknownHostName[] = "Unknown";
 inline constexpr int32_t kDefaultChannelCount = 20;
 
+// POSIX: the folder of the named mutexes, where a second open of the
+// database anywhere on the machine finds the first. The variable names an
+// explicit folder (tests use it to run side by side); without it every
+// process of the machine, whatever its user or environment, shares one.
+inline constexpr char kLockFolderVariable[] = "MVDB_LOCK_DIR";
+inline constexpr char kMachineLockFolder[] = "/tmp/mvdb-locks";
+// The lock folder, given the variable's value (nullptr when it is unset).
+inline std::string LockFolder(const char* variableValue) {
+    return variableValue != nullptr && *variableValue != '\0' ? std::string(variableValue)
+                                                              : std::string(kMachineLockFolder);
+}
+
 // One open key of the configuration.
 class ConfigKey {
 public:

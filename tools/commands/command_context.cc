@@ -207,7 +207,7 @@ std::unique_ptr<OpenDatabase> CommandContext::OpenForReading(std::optional<int32
     } catch (const std::runtime_error& failure) {
         throw ToolError(failure.what());
     }
-    const ScopedVariable locks("MVDB_LOCK_DIR", (copy / "locks").string());
+    const ScopedVariable locks(format::kLockFolderVariable, (copy / "locks").string());
     const MVDB_HANDLE handle = OpenMVDB();
     if (handle == MVDB_INVALID_HANDLE || handle == nullptr) {
         throw ToolError("the database is open in another program, and a copy of its files cannot be opened");

@@ -23,16 +23,12 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "format/configuration.h"
 #include "platform/platform.h"
 
 namespace mvdb::platform {
 
 namespace {
-
-// The folder every process of the machine uses unless MVDB_LOCK_DIR names
-// another one. Sticky and writable by all, like /tmp itself, so that users
-// share it and none can remove another's lock files.
-constexpr char kMachineLockFolder[] = "/tmp/mvdb-locks";
 
 // The bytes of a database file that stand for its writer role and its
 // file-access lock. Locks are advisory: nobody's reads or writes wait.
@@ -44,9 +40,12 @@ struct LockFolderChoice {
     bool machineWide;
 };
 
+// The machine-wide folder is sticky and writable by all, like /tmp itself,
+// so that users share it and none can remove another's lock files.
 LockFolderChoice LockFolder() {
-    if (const char* dir = std::getenv("MVDB_LOCK_DIR"); dir != nullptr && *dir != '\0') return {dir, false};
-    return {kMachineLockFolder, true};
+    const char* variable = std::getenv(format::kLockFolderVariable);
+    const bool machineWide = variable == nullptr || *variable == '\0';
+    return {format::LockFolder(variable), machineWide};
 }
 
 // Creates the lock folder and any missing folder above it. The shared

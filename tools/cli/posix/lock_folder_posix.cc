@@ -7,25 +7,13 @@
 #include <filesystem>
 
 #include "cli/lock_folder.h"
+#include "format/configuration.h"
 
 namespace mvdb::cli {
 
-namespace {
-
-// $MVDB_LOCK_DIR, else $XDG_RUNTIME_DIR/mvdb, else /tmp/mvdb-<uid>: the
-// library's order.
-std::string LockFolder() {
-    if (const char* dir = std::getenv("MVDB_LOCK_DIR"); dir != nullptr && *dir != '\0') return dir;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != '\0') {
-        return std::string(runtime) + "/mvdb";
-    }
-    return "/tmp/mvdb-" + std::to_string(::getuid());
-}
-
-}  // namespace
-
 std::optional<std::string> LockFolderProblem() {
-    const std::string folder = LockFolder();
+    // The folder the library uses.
+    const std::string folder = format::LockFolder(std::getenv(format::kLockFolderVariable));
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) return "the lock folder " + folder + " cannot be created: " + error.message();
