@@ -19,8 +19,16 @@ public:
     ReplayFile(format::JournalFile id, std::unique_ptr<platform::File> file)
         : id_(id), file_(std::move(file)) {}
     format::JournalFile JournalId() const override { return id_; }
-    bool ApplyWrite(uint64_t offset, const uint8_t* bytes, size_t n) override {
-        return file_ && file_->WriteAt(offset, bytes, n) == static_cast<int64_t>(n);
+    bool ApplyWrites(const std::vector<format::FileWrite>& writes) override {
+        if (!file_) return false;
+        bool ok = true;
+        for (const format::FileWrite& w : writes) {
+            if (w.file == id_)
+                ok = file_->WriteAt(w.offset, w.bytes.data(), w.bytes.size()) ==
+                         static_cast<int64_t>(w.bytes.size()) &&
+                     ok;
+        }
+        return ok;
     }
     bool SyncFile() override { return file_ && file_->Sync(); }
 
@@ -43,6 +51,17 @@ bool RemoveIfPresent(const std::string& path) {
     return platform::RemoveFile(path) || !platform::PathExists(path);
 }
 
+// Makes the writes of one change, each file's in their order.
+bool ApplyFileWrites(const std::vector<format::FileWrite>& writes, JournalTarget* const (&targets)[3]) {
+    bool present[3] = {false, false, false};
+    for (const format::FileWrite& w : writes) present[static_cast<size_t>(w.file)] = true;
+    bool ok = true;
+    for (size_t i = 0; i < 3; ++i) {
+        if (present[i]) ok = targets[i] != nullptr && targets[i]->ApplyWrites(writes) && ok;
+    }
+    return ok;
+}
+
 // Replays the frames of a journal into the files: the writes in order, and
 // for each info file only its last step (an earlier temporary file that
 // still exists never became the piece). Every step can be repeated.
@@ -52,10 +71,7 @@ bool Replay(const std::vector<format::JournalChange>& frames, JournalTarget* con
     std::map<std::string, const format::InfoStep*> last;
     std::set<std::string> temps;
     for (const format::JournalChange& frame : frames) {
-        for (const format::FileWrite& w : frame.writes) {
-            JournalTarget* target = targets[static_cast<size_t>(w.file)];
-            ok = target != nullptr && target->ApplyWrite(w.offset, w.bytes.data(), w.bytes.size()) && ok;
-        }
+        ok = ApplyFileWrites(frame.writes, targets) && ok;
         for (const format::InfoStep& step : frame.infoSteps) {
             last[step.name] = &step;
             if (step.kind == format::InfoStep::Kind::kPut) temps.insert(step.tempName);
@@ -184,11 +200,7 @@ bool Journal::Reset() {
 }
 
 bool Journal::ApplyChange(const CollectedChange& collected) {
-    bool ok = true;
-    for (const format::FileWrite& w : collected.change.writes) {
-        JournalTarget* target = collected.targets[static_cast<size_t>(w.file)];
-        ok = target != nullptr && target->ApplyWrite(w.offset, w.bytes.data(), w.bytes.size()) && ok;
-    }
+    bool ok = ApplyFileWrites(collected.change.writes, collected.targets);
     for (const format::InfoStep& step : collected.change.infoSteps) {
         ok = ApplyInfoStep(collected.infoFolder, step) && ok;
     }
@@ -280,11 +292,7 @@ bool CommitWithoutJournal(const std::function<void(CollectedChange&)>& collect) 
         for (const auto& committed : collected.onCommitted) committed();
         return true;
     }
-    bool ok = true;
-    for (const format::FileWrite& w : collected.change.writes) {
-        JournalTarget* target = collected.targets[static_cast<size_t>(w.file)];
-        ok = ok && target != nullptr && target->ApplyWrite(w.offset, w.bytes.data(), w.bytes.size());
-    }
+    bool ok = ApplyFileWrites(collected.change.writes, collected.targets);
     for (JournalTarget* target : collected.targets) {
         if (ok && target != nullptr) ok = target->SyncFile();
     }

@@ -30,7 +30,10 @@ class JournalTarget {
 public:
     virtual ~JournalTarget() = default;
     virtual format::JournalFile JournalId() const = 0;
-    virtual bool ApplyWrite(uint64_t offset, const uint8_t* bytes, size_t n) = 0;
+    // Makes the writes of `writes` that land in this file (JournalId), in
+    // their order, all under one hold of whatever guards the file's writes.
+    // False when any of them failed; the others are made all the same.
+    virtual bool ApplyWrites(const std::vector<format::FileWrite>& writes) = 0;
     virtual bool SyncFile() = 0;
 };
 

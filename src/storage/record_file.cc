@@ -204,9 +204,18 @@ format::JournalFile RecordFile::JournalId() const {
     return format::JournalFile::kClients;
 }
 
-bool RecordFile::ApplyWrite(uint64_t offset, const uint8_t* bytes, size_t n) {
+bool RecordFile::ApplyWrites(const std::vector<format::FileWrite>& writes) {
+    if (!file_) return false;
+    const format::JournalFile id = JournalId();
     LockGuard lock(*this);
-    return file_ && file_->WriteAt(offset, bytes, n) == static_cast<int64_t>(n);
+    bool ok = true;
+    for (const format::FileWrite& w : writes) {
+        if (w.file == id)
+            ok = file_->WriteAt(w.offset, w.bytes.data(), w.bytes.size()) ==
+                     static_cast<int64_t>(w.bytes.size()) &&
+                 ok;
+    }
+    return ok;
 }
 
 bool RecordFile::SyncFile() { return file_ && file_->Sync(); }

@@ -91,10 +91,10 @@ public:
     // The count the file holds now; -1 when it cannot be read.
     int32_t StoredCount();
 
-    // Where a change's writes land (see storage/journal.h): each write is
-    // made under the file-access lock.
+    // Where a change's writes land (see storage/journal.h): a change's
+    // writes to this file are made under one hold of the file-access lock.
     format::JournalFile JournalId() const override;
-    bool ApplyWrite(uint64_t offset, const uint8_t* bytes, size_t n) override;
+    bool ApplyWrites(const std::vector<format::FileWrite>& writes) override;
     bool SyncFile() override;
 
 private:

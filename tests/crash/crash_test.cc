@@ -301,7 +301,8 @@ TEST_F(CrashTest, EveryCrashStateOpensWithEveryAcknowledgedChangeAndNoHalfChange
     std::mt19937 random(20261210);
     size_t states = 0;
     std::vector<std::string> failures;
-    for (size_t boundary = 0; boundary <= ops.size(); ++boundary) {
+    test::DiskModel disk(ops);
+    for (size_t boundary = 0; boundary <= ops.size(); disk.Advance(), ++boundary) {
         // Steps acknowledged before this operation must all be there; the
         // one in flight is there whole or not at all.
         size_t done = 0;
@@ -309,7 +310,7 @@ TEST_F(CrashTest, EveryCrashStateOpensWithEveryAcknowledgedChangeAndNoHalfChange
         const bool inOpen = boundary < acknowledgedAt[0];
         for (test::CrashKind kind : {test::CrashKind::kKill, test::CrashKind::kPowerCut,
                                      test::CrashKind::kTornCut, test::CrashKind::kTornCut}) {
-            Materialize(test::StateAt(ops, boundary, kind, random));
+            Materialize(disk.State(kind, random));
             ++states;
             std::string digest;
             {

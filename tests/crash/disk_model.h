@@ -22,8 +22,32 @@ enum class CrashKind {
     kTornCut,   // flushed data, a random part of the rest, the last write cut at a sector
 };
 
-// The state after the first `boundary` operations of `ops` on an empty
-// disk, as the crash leaves it.
-DiskState StateAt(const std::vector<FileOp>& ops, size_t boundary, CrashKind kind, std::mt19937& random);
+// The disk after the first done() operations of `ops` on an empty disk.
+// Walking the boundaries in order costs one pass over the operations, not
+// one pass per boundary.
+class DiskModel {
+public:
+    // `ops` must outlive the model.
+    explicit DiskModel(const std::vector<FileOp>& ops) : ops_(ops) {}
+
+    size_t done() const { return done_; }
+    // Applies the next operation; false when there is none.
+    bool Advance();
+    // What the crash at this boundary leaves.
+    DiskState State(CrashKind kind, std::mt19937& random) const;
+
+private:
+    struct Inode {
+        std::string durable;
+        std::string current;
+        std::vector<size_t> pending;  // writes since the last flush
+    };
+
+    const std::vector<FileOp>& ops_;
+    size_t done_ = 0;
+    std::vector<Inode> inodes_;
+    std::map<std::string, size_t> names_;    // as the process sees them
+    std::map<std::string, size_t> durable_;  // as a flushed folder holds them
+};
 
 }  // namespace mvdb::test
