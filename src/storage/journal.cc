@@ -23,12 +23,12 @@ public:
         if (!file_) return false;
         bool ok = true;
         for (const format::FileWrite& w : writes) {
-            if (w.file == id_)
-                ok = file_->WriteAt(w.offset, w.bytes.data(), w.bytes.size()) ==
-                         static_cast<int64_t>(w.bytes.size()) &&
-                     ok;
+            if (w.file == id_) ok = ApplyWrite(w.offset, w.bytes.data(), w.bytes.size()) && ok;
         }
         return ok;
+    }
+    bool ApplyWrite(uint64_t offset, const uint8_t* bytes, size_t n) override {
+        return file_ && file_->WriteAt(offset, bytes, n) == static_cast<int64_t>(n);
     }
     bool SyncFile() override { return file_ && file_->Sync(); }
 

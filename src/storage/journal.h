@@ -34,6 +34,9 @@ public:
     // their order, all under one hold of whatever guards the file's writes.
     // False when any of them failed; the others are made all the same.
     virtual bool ApplyWrites(const std::vector<format::FileWrite>& writes) = 0;
+    // One write of `n` bytes at `offset`, under the same guard: for bytes
+    // that go to the file without the journal (see WriteDirect).
+    virtual bool ApplyWrite(uint64_t offset, const uint8_t* bytes, size_t n) = 0;
     virtual bool SyncFile() = 0;
 };
 

@@ -210,12 +210,19 @@ bool RecordFile::ApplyWrites(const std::vector<format::FileWrite>& writes) {
     LockGuard lock(*this);
     bool ok = true;
     for (const format::FileWrite& w : writes) {
-        if (w.file == id)
-            ok = file_->WriteAt(w.offset, w.bytes.data(), w.bytes.size()) ==
-                     static_cast<int64_t>(w.bytes.size()) &&
-                 ok;
+        if (w.file == id) ok = WriteUnlocked(w.offset, w.bytes.data(), w.bytes.size()) && ok;
     }
     return ok;
+}
+
+bool RecordFile::ApplyWrite(uint64_t offset, const uint8_t* bytes, size_t n) {
+    if (!file_) return false;
+    LockGuard lock(*this);
+    return WriteUnlocked(offset, bytes, n);
+}
+
+bool RecordFile::WriteUnlocked(uint64_t offset, const uint8_t* bytes, size_t n) {
+    return file_->WriteAt(offset, bytes, n) == static_cast<int64_t>(n);
 }
 
 bool RecordFile::SyncFile() { return file_ && file_->Sync(); }

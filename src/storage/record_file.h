@@ -95,10 +95,13 @@ public:
     // writes to this file are made under one hold of the file-access lock.
     format::JournalFile JournalId() const override;
     bool ApplyWrites(const std::vector<format::FileWrite>& writes) override;
+    bool ApplyWrite(uint64_t offset, const uint8_t* bytes, size_t n) override;
     bool SyncFile() override;
 
 private:
     class LockGuard;
+    // One whole write into the open file; the caller holds the file-access lock.
+    bool WriteUnlocked(uint64_t offset, const uint8_t* bytes, size_t n);
     std::unique_ptr<platform::NamedLock> OpenLock() const;
 
     FileTraits traits_;
