@@ -6,7 +6,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+
+#include "mvdb.h"
 
 namespace mvdb::fuzz {
 
@@ -29,5 +32,19 @@ private:
 
 // The one folder of this process, made at first use.
 const FuzzDatabase& Database();
+
+// A required text node over titles, locations or keys, and info, in every
+// match mode at once, whose pattern is the first `size` bytes of `pattern`
+// (no terminator needed: the node's field may be full).
+inline FindCriteria EverywhereTextNode(const char* pattern, size_t size) {
+    FindCriteria node{};
+    node.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
+    node.criteriaKind = MVDB_CRITERIA_TEXT;
+    node.criteriaTarget = MVDB_TARGET_TITLE | MVDB_TARGET_LOCATION_OR_KEY | MVDB_TARGET_ADDINFO;
+    node.combineRule = MVDB_COMBINE_REQUIRED;
+    node.matchMode = 7;
+    std::memcpy(node.pattern, pattern, size < sizeof node.pattern ? size : sizeof node.pattern);
+    return node;
+}
 
 }  // namespace mvdb::fuzz

@@ -49,13 +49,7 @@ void ReadMedia(MVDB_HANDLE h) {
     CheckNormalData(h, 3);
     CheckCategorizedData(h, 1, 4);
     SearchMedia(h, "file://fuzz", "key");
-    FindCriteria node{};
-    node.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
-    node.criteriaKind = MVDB_CRITERIA_TEXT;
-    node.criteriaTarget = MVDB_TARGET_TITLE | MVDB_TARGET_LOCATION_OR_KEY | MVDB_TARGET_ADDINFO;
-    node.combineRule = MVDB_COMBINE_REQUIRED;
-    node.matchMode = 7;
-    std::strcpy(node.pattern, "a");
+    FindCriteria node = mvdb::fuzz::EverywhereTextNode("a", 2);
     FindMedia(h, 0, &node, 5);
 }
 

@@ -114,13 +114,8 @@ void MediaRecord(MVDB_HANDLE h, Bytes& in) {
     MediaInfo copy = item;
     const int32_t index = AddMediaInfo(h, &copy);
     if (index < 0) return;
-    FindCriteria node{};
-    node.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
-    node.criteriaKind = MVDB_CRITERIA_TEXT;
-    node.criteriaTarget = MVDB_TARGET_TITLE | MVDB_TARGET_LOCATION_OR_KEY | MVDB_TARGET_ADDINFO;
-    node.combineRule = MVDB_COMBINE_REQUIRED;
-    node.matchMode = 7;
-    std::memcpy(node.pattern, item.title, sizeof node.pattern);  // no terminator either
+    FindCriteria node =
+        mvdb::fuzz::EverywhereTextNode(item.title, sizeof item.title);  // no terminator either
     ReadSlot(h, FindMedia(h, 0, &node, 1), 1);
     MediaInfo back{};
     GetMediaInfo(h, index, &back);

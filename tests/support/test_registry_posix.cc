@@ -1,34 +1,25 @@
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <vector>
 
+#include "format/reg_text.h"
 #include "support/test_registry.h"
 
 namespace mvdb::test {
 
 namespace {
 
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\\' || c == '"') out += '\\';
-        out += c;
-    }
-    return out;
-}
-
-void WriteKey(std::ofstream& out, const char* key, const std::map<std::string, RegistryValue>& values) {
-    out << "\n[HKEY_LOCAL_MACHINE\\Software\\Tarnwick\\Marovale\\" << key << "]\n";
+// A key of the configuration with these values, as the format writes it.
+format::RegKeyContent KeyContent(const char* path, const std::map<std::string, RegistryValue>& values) {
+    format::RegKeyContent key{path, {}};
     for (const auto& [name, value] : values) {
-        out << '"' << name << "\"=";
         if (const auto* text = std::get_if<std::string>(&value)) {
-            out << '"' << Escape(*text) << "\"\n";
+            key.values.push_back({name, format::StringValue(*text)});
         } else {
-            char dword[16];
-            std::snprintf(dword, sizeof dword, "%08x", std::get<uint32_t>(value));
-            out << "dword:" << dword << "\n";
+            key.values.push_back({name, format::DwordValue(std::get<uint32_t>(value))});
         }
     }
+    return key;
 }
 
 }  // namespace
@@ -41,10 +32,11 @@ TestRegistry::TestRegistry(const std::string& scratch) : scratch_(scratch) {
 TestRegistry::~TestRegistry() { ::unsetenv("MVDB_REGISTRY"); }
 
 void TestRegistry::Set(const RegistryContent& content) {
+    std::vector<format::RegKeyContent> keys;
+    if (content.folder) keys.push_back(KeyContent(format::kFolderKey, *content.folder));
+    if (content.hostMan) keys.push_back(KeyContent(format::kHostManKey, *content.hostMan));
     std::ofstream out(scratch_ + "/registry.reg", std::ios::binary | std::ios::trunc);
-    out << "Windows Registry Editor Version 5.00\n";
-    if (content.folder) WriteKey(out, "Folder", *content.folder);
-    if (content.hostMan) WriteKey(out, "HostMan", *content.hostMan);
+    out << format::WriteRegText(keys);
 }
 
 }  // namespace mvdb::test
