@@ -10,9 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <vector>
 
 #include "bench/peer/peer_world.h"
 #include "frame/database_handle.h"
+#include "platform/platform.h"
 #include "storage/transaction.h"
 #include "support/temp_folder.h"
 
@@ -279,6 +281,31 @@ void DurableAddSqlite(benchmark::State& state) {
     Exec(db, cleanup.c_str());
 }
 
+// The disk's floor for a durable change: one write of a frame's size into
+// space allocated beforehand, then one flush, with nothing else around it.
+// No commit that is durable on its own can cost less.
+void DurableWriteLimit(benchmark::State& state) {
+    constexpr size_t kFrameBytes = 1276;  // an add's frame: one media record and the count
+    constexpr uint64_t kSpace = 1 << 20;
+    test::TempFolder folder;
+    std::unique_ptr<platform::File> file = platform::Files().OpenBuffered(folder / "floor.bin");
+    const std::vector<uint8_t> zeros(kSpace, 0);
+    if (!file || file->WriteAt(0, zeros.data(), zeros.size()) != static_cast<int64_t>(kSpace) ||
+        !file->Sync()) {
+        state.SkipWithError("cannot prepare the file");
+        return;
+    }
+    const std::vector<uint8_t> frame(kFrameBytes, 'f');
+    uint64_t offset = 0;
+    for (auto _ : state) {
+        if (file->WriteAt(offset, frame.data(), frame.size()) != static_cast<int64_t>(frame.size()) ||
+            !file->Sync()) {
+            state.SkipWithError("write failed");
+        }
+        offset = offset + 2 * kFrameBytes > kSpace ? 0 : offset + kFrameBytes;
+    }
+}
+
 // Replaces, one exported call each, of items spread over the catalogue: the
 // new title and time, the same names. Reported per replace.
 void DurableReplaceMvdb(benchmark::State& state) {
@@ -357,6 +384,9 @@ void RegisterWorkloads() {
     benchmark::RegisterBenchmark("OpenMVDB/limit", OpenLimit)->Unit(kMillisecond)->MinTime(2.0);
     benchmark::RegisterBenchmark("Add/mvdb", AddMvdb)->Unit(kMicrosecond)->Iterations(300);
     benchmark::RegisterBenchmark("DurableAdd/sqlite", DurableAddSqlite)->Unit(kMicrosecond)->Iterations(300);
+    benchmark::RegisterBenchmark("DurableWrite/limit", DurableWriteLimit)
+        ->Unit(kMicrosecond)
+        ->Iterations(300);
     benchmark::RegisterBenchmark("Import/mvdb", ImportMvdb)->Unit(kMillisecond)->Iterations(2);
     benchmark::RegisterBenchmark("Add/sqlite", AddSqlite)->Unit(kMillisecond)->Iterations(2);
     // Each side changes 300 distinct items once.
