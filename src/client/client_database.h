@@ -57,7 +57,7 @@ public:
     int32_t FindLiveUserByScan(const char* recordName) const;
     // The code page whose caseless equality names are compared by.
     const platform::CodePage& codePage() const { return codePage_; }
-    size_t NameIndexBytes() const { return nameIndex_.names().MemoryBytes(); }
+    size_t NameIndexBytes() const { return Names().names().MemoryBytes(); }
 
 private:
     // Clients and users share the array; each kind of operation sees its own.
@@ -80,6 +80,12 @@ private:
     template <typename Accept>
     int32_t NextNamed(const char* name, uint32_t hash, int32_t from, Accept&& accept) const;
     bool Named(const ClientInfo& record, const char* name) const;
+
+    // The index, brought up to date first when a load left it behind.
+    const ClientNameIndex& Names() const {
+        records_.RefreshObserver();
+        return nameIndex_;
+    }
 
     const platform::CodePage& codePage_;
     ClientNameIndex nameIndex_;

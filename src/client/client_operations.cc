@@ -103,7 +103,7 @@ bool ClientDatabase::Named(const ClientInfo& record, const char* name) const {
 
 template <typename Accept>
 int32_t ClientDatabase::NextNamed(const char* name, uint32_t hash, int32_t from, Accept&& accept) const {
-    const NameIndex& names = nameIndex_.names();
+    const NameIndex& names = Names().names();
     for (int32_t candidate = names.NextCandidate(hash, from); candidate >= 0;
          candidate = names.NextCandidate(hash, candidate + 1)) {
         if (records_.Test(candidate, [&](const ClientInfo& r) { return accept(r) && Named(r, name); })) {
@@ -115,7 +115,7 @@ int32_t ClientDatabase::NextNamed(const char* name, uint32_t hash, int32_t from,
 
 ClientDatabase::Namesakes ClientDatabase::FindNamesakes(const char* name, bool users) const {
     const Kind kind = users ? Kind::kUser : Kind::kClient;
-    const uint32_t hash = nameIndex_.names().Hash(name, std::strlen(name));
+    const uint32_t hash = Names().names().Hash(name, std::strlen(name));
     Namesakes found;
     for (int32_t i = NextNamed(name, hash, 0, [&](const ClientInfo& r) { return KindOf(r) == kind; }); i >= 0;
          i = NextNamed(name, hash, i + 1, [&](const ClientInfo& r) { return KindOf(r) == kind; })) {
@@ -146,7 +146,7 @@ ClientDatabase::Namesakes ClientDatabase::FindNamesakesByScan(const char* name, 
 
 int32_t ClientDatabase::FindByName(const char* name) const {
     if (name == nullptr || format::CarriesUserPrefix(name)) return MVDB_ERR_NOT_FOUND;
-    const uint32_t hash = nameIndex_.names().Hash(name, std::strlen(name));
+    const uint32_t hash = Names().names().Hash(name, std::strlen(name));
     const int32_t index =
         NextNamed(name, hash, 0, [](const ClientInfo& r) { return KindOf(r) == Kind::kClient; });
     return index >= 0 ? index : MVDB_ERR_NOT_FOUND;
@@ -160,7 +160,7 @@ int32_t ClientDatabase::FindByNameByScan(const char* name) const {
 }
 
 int32_t ClientDatabase::FindLiveUser(const char* recordName) const {
-    const uint32_t hash = nameIndex_.names().Hash(recordName, std::strlen(recordName));
+    const uint32_t hash = Names().names().Hash(recordName, std::strlen(recordName));
     return NextNamed(recordName, hash, 0,
                      [](const ClientInfo& r) { return !IsDeleted(r) && format::IsUserRecord(r); });
 }

@@ -67,7 +67,7 @@ public:
     int32_t LastLiveWithKey(const char* keyName) const;
     int32_t LastLiveWithKeyByScan(const char* keyName) const;
     // Bytes held by the name indexes.
-    size_t NameIndexBytes() const { return nameIndex_.MemoryBytes(); }
+    size_t NameIndexBytes() const { return Names().MemoryBytes(); }
     int32_t CollectChanged(int32_t since, int32_t slot);
     int32_t CollectCategorized(int32_t categoryId, int32_t slot);
     int32_t CollectNormal(int32_t slot);
@@ -123,6 +123,12 @@ private:
     // True when a live item of this host matches by location or key name.
     bool SearchMatches(const MediaInfo& info, const char* location, const char* keyName) const;
     bool LiveWithKey(const MediaInfo& info, const char* keyName) const;
+
+    // The indexes, brought up to date first when a load left them behind.
+    const MediaNameIndex& Names() const {
+        records_.RefreshObserver();
+        return nameIndex_;
+    }
 
     const platform::CodePage& codePage_;
     MediaNameIndex nameIndex_;

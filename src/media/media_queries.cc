@@ -37,8 +37,8 @@ bool MediaDatabase::SearchMatches(const MediaInfo& info, const char* location, c
 int32_t MediaDatabase::Search(const char* location, const char* keyName, int32_t start) const {
     // A missing argument matches nothing.
     if (location == nullptr && keyName == nullptr) return MVDB_ERR_NOT_FOUND;
-    const NameIndex& byLocation = nameIndex_.location();
-    const NameIndex& byKey = nameIndex_.keyName();
+    const NameIndex& byLocation = Names().location();
+    const NameIndex& byKey = Names().keyName();
     const uint32_t locationHash = location ? byLocation.Hash(location, std::strlen(location)) : 0;
     const uint32_t keyHash = keyName ? byKey.Hash(keyName, std::strlen(keyName)) : 0;
     // The candidates of both names in position order; the first that the
@@ -71,7 +71,7 @@ bool MediaDatabase::LiveWithKey(const MediaInfo& info, const char* keyName) cons
 }
 
 int32_t MediaDatabase::LastLiveWithKey(const char* keyName) const {
-    const NameIndex& byKey = nameIndex_.keyName();
+    const NameIndex& byKey = Names().keyName();
     const uint32_t hash = byKey.Hash(keyName, std::strlen(keyName));
     for (int32_t candidate = byKey.PreviousCandidate(hash, INT32_MAX); candidate >= 0;
          candidate = byKey.PreviousCandidate(hash, candidate - 1)) {

@@ -71,6 +71,15 @@ public:
     // Set once, before the array is filled.
     void SetObserver(RecordObserver<Record>* observer) { observer_ = observer; }
 
+    // Brings the observer up to date with the records when a load left it
+    // behind; a lookup that asks the observer calls this first. The first
+    // lookup after a load therefore derives from the whole array once,
+    // under the inner lock, as the load would have.
+    void RefreshObserver() const {
+        platform::CriticalSectionGuard guard(lock_);
+        if (observerStale_) ResetObserver();
+    }
+
     int32_t Size() const {
         platform::CriticalSectionGuard guard(lock_);
         return static_cast<int32_t>(size_);
@@ -91,7 +100,7 @@ public:
         if (index < 0 || static_cast<size_t>(index) >= size_) return false;
         RememberRecord(index);
         At(static_cast<size_t>(index)) = record;
-        if (observer_) observer_->Changed(index, record);
+        if (observer_ && !observerStale_) observer_->Changed(index, record);
         return true;
     }
 
@@ -113,7 +122,7 @@ public:
         RememberRecord(index);
         Record& record = At(static_cast<size_t>(index));
         fn(record);
-        if (observer_) observer_->Changed(index, record);
+        if (observer_ && !observerStale_) observer_->Changed(index, record);
         return true;
     }
 
@@ -123,7 +132,7 @@ public:
         RememberSize();
         BlockWithRoom().push_back(record);
         const auto index = static_cast<int32_t>(size_++);
-        if (observer_) observer_->Changed(index, record);
+        if (observer_ && !observerStale_) observer_->Changed(index, record);
         return index;
     }
 
@@ -152,7 +161,7 @@ public:
             done += k;
         }
         platform::CriticalSectionGuard guard(lock_);
-        if (observer_) observer_->Reset(AllRecords());
+        ResetObserver();
         return static_cast<int32_t>(first);
     }
 
@@ -177,7 +186,9 @@ public:
             if (filled < k) break;
         }
         DropEmptyLastBlock();
-        if (observer_) observer_->Reset(AllRecords());
+        // What a load reads is indexed when it is first looked up, not here:
+        // opening a large catalogue costs no more than reading it.
+        if (observer_) observerStale_ = true;
         return done;
     }
 
@@ -190,7 +201,7 @@ public:
                 platform::CriticalSectionGuard undoGuard(lock_);
                 blocks_ = std::move(former->first);
                 size_ = former->second;
-                if (observer_) observer_->Reset(AllRecords());
+                ResetObserver();
             });
         }
         blocks_ = Blocks();
@@ -201,7 +212,7 @@ public:
                                  records.begin() + static_cast<ptrdiff_t>(end));
         }
         size_ = records.size();
-        if (observer_) observer_->Reset(AllRecords());
+        ResetObserver();
     }
 
     void Clear() { Replace({}); }
@@ -302,6 +313,12 @@ private:
     };
     View AllRecords() const { return View(*this); }
 
+    // The observer rebuilds from all the records; it is current again.
+    void ResetObserver() const MVDB_REQUIRES(lock_) {
+        if (observer_) observer_->Reset(AllRecords());
+        observerStale_ = false;
+    }
+
     Record& At(size_t index) MVDB_REQUIRES(lock_) {
         return blocks_[index / kBlockRecords][index % kBlockRecords];
     }
@@ -338,7 +355,7 @@ private:
             platform::CriticalSectionGuard guard(lock_);
             if (static_cast<size_t>(index) >= size_) return;
             At(static_cast<size_t>(index)) = former;
-            if (observer_) observer_->Changed(index, former);
+            if (observer_ && !observerStale_) observer_->Changed(index, former);
         });
     }
     void RememberSize() MVDB_REQUIRES(lock_) {
@@ -348,7 +365,7 @@ private:
             platform::CriticalSectionGuard guard(lock_);
             if (size_ <= former) return;
             Truncate(former);
-            if (observer_) observer_->Reset(AllRecords());
+            ResetObserver();
         });
     }
 
@@ -368,6 +385,9 @@ private:
     Blocks blocks_ MVDB_GUARDED_BY(lock_);
     size_t size_ MVDB_GUARDED_BY(lock_) = 0;
     RecordObserver<Record>* observer_ = nullptr;
+    // Set when the records changed without the observer being told: it is
+    // rebuilt whole by the next RefreshObserver or reset.
+    mutable bool observerStale_ MVDB_GUARDED_BY(lock_) = false;
 };
 
 }  // namespace mvdb
