@@ -220,6 +220,56 @@ TEST_F(MediaIndexTest, LoadedCatalogueAnswersAsTheScanWithinTheMemoryBudget) {
     EXPECT_LE(store.NameIndexBytes(), static_cast<size_t>(kItems) * sizeof(MediaElement) / 10);
 }
 
+// The indexes of a loaded catalogue are made at its first lookup: changes
+// made between the load and that lookup (adds, replaces, deletions, a reused
+// slot) are all in them.
+TEST_F(MediaIndexTest, ChangesBeforeTheFirstLookupAfterALoadAreIndexed) {
+    std::mt19937 rng(11);
+    constexpr int32_t kItems = 500;
+    std::string records;
+    for (int32_t i = 0; i < kItems; ++i) {
+        MediaElement element{};
+        element.info = RandomItem(rng);
+        element.info.recordSize = sizeof(MediaInfo);
+        element.info.recordIndex = i;
+        element.info.mediaType = 0;
+        records.append(reinterpret_cast<const char*>(&element), sizeof element);
+    }
+    WriteFileBytes(mediaFile(), ContainerBytes(DBAccount{}, kItems, records));
+    OpenDatabase db;
+    ASSERT_TRUE(db.ok());
+    MVDB_HANDLE h = db.get();
+    MediaDatabase& store = static_cast<DatabaseHandle*>(h)->media();
+    for (int step = 0; step < 60; ++step) {
+        const int32_t count = GetMediaCount(h);
+        MediaInfo info = RandomItem(rng);
+        info.mediaType = 0;
+        std::snprintf(info.location, sizeof info.location, "changed %d", step);
+        switch (step % 3) {
+            case 0:
+                ASSERT_GE(AddMediaInfo(h, &info), 0);
+                break;
+            case 1:
+                ASSERT_EQ(ReplaceMediaInfo(h, static_cast<int32_t>(rng() % count), &info), 0);
+                break;
+            default:
+                DelMediaInfo(h, static_cast<int32_t>(rng() % count));
+                break;
+        }
+    }
+    for (int step = 0; step < 60; ++step) {
+        const std::string location = "changed " + std::to_string(step);
+        ASSERT_EQ(store.Search(location.c_str(), nullptr, 0),
+                  store.SearchByScan(location.c_str(), nullptr, 0))
+            << location;
+    }
+    for (const std::string& name : NamePool()) {
+        ASSERT_EQ(store.Search(name.c_str(), name.c_str(), 0),
+                  store.SearchByScan(name.c_str(), name.c_str(), 0));
+        EXPECT_EQ(store.LastLiveWithKey(name.c_str()), store.LastLiveWithKeyByScan(name.c_str()));
+    }
+}
+
 }  // namespace
 }  // namespace mvdb::test
 
