@@ -40,6 +40,12 @@ public:
     void MoveChildrenUp(const CategoryInfo& category);
 
 private:
+    // change(CategoryInfo&) on the live category at `position` when the
+    // user may change it: 0, MVDB_ERR_OUT_OF_RANGE for a deleted or missing
+    // one, MVDB_ERR_ACCESS_DENIED for a system category (left as it is).
+    template <typename Change>
+    int32_t ChangeUserCategory(int32_t position, Change&& change) MVDB_REQUIRES(storeLock_);
+
     const platform::CodePage& codePage_;
 };
 

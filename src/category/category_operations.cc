@@ -48,39 +48,37 @@ int32_t CategoryDatabase::AddRecord(CategoryInfo* info) {
     return record.categoryId;
 }
 
-int32_t CategoryDatabase::DeleteRecord(int32_t position) {
-    if (position <= 0) return MVDB_ERR_OUT_OF_RANGE;
+template <typename Change>
+int32_t CategoryDatabase::ChangeUserCategory(int32_t position, Change&& change) {
     int32_t result = MVDB_ERR_OUT_OF_RANGE;
-    platform::CriticalSectionGuard guard(storeLock_);
     records_.Update(position, [&](CategoryInfo& r) {
         if (IsTombstone(r)) return;
         if (IsSystem(r)) {
             result = MVDB_ERR_ACCESS_DENIED;
             return;
         }
-        r.categoryStatus = MVDB_CATEGORY_DELETED;
+        change(r);
         result = 0;
     });
+    return result;
+}
+
+int32_t CategoryDatabase::DeleteRecord(int32_t position) {
+    if (position <= 0) return MVDB_ERR_OUT_OF_RANGE;
+    platform::CriticalSectionGuard guard(storeLock_);
+    const int32_t result =
+        ChangeUserCategory(position, [](CategoryInfo& r) { r.categoryStatus = MVDB_CATEGORY_DELETED; });
     if (result == 0) WriteRecord(position);
     return result;
 }
 
 int32_t CategoryDatabase::ReplaceRecord(int32_t position, CategoryInfo* info) {
     if (position <= 0) return MVDB_ERR_OUT_OF_RANGE;
-    int32_t result = MVDB_ERR_OUT_OF_RANGE;
     CategoryInfo replacement = *info;
     replacement.categoryId = position;
     replacement.recordSize = sizeof(CategoryInfo);
     platform::CriticalSectionGuard guard(storeLock_);
-    records_.Update(position, [&](CategoryInfo& r) {
-        if (IsTombstone(r)) return;
-        if (IsSystem(r)) {
-            result = MVDB_ERR_ACCESS_DENIED;
-            return;
-        }
-        r = replacement;
-        result = 0;
-    });
+    const int32_t result = ChangeUserCategory(position, [&](CategoryInfo& r) { r = replacement; });
     if (result != 0) return result;
     info->categoryId = position;
     WriteRecord(position);
