@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <thread>
 #include <vector>
 
@@ -30,13 +29,7 @@ void BM_GetMediaInfoBesideFindMedia(benchmark::State& state) {
     std::thread scanner;
     if (scanning) {
         scanner = std::thread([&] {
-            FindCriteria text{};
-            text.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
-            text.criteriaKind = MVDB_CRITERIA_TEXT;
-            text.criteriaTarget = MVDB_TARGET_TITLE;
-            text.combineRule = MVDB_COMBINE_REQUIRED;
-            text.matchMode = MVDB_MATCH_IGNORE_CASE;
-            std::snprintf(text.pattern, sizeof text.pattern, "e 99");  // about one in a thousand
+            FindCriteria text = mvdb::bench::TitleTextNode("e 99");  // about one in a thousand
             while (!stop.load()) {
                 FindMedia(h, 0, &text, 1);
                 scans.fetch_add(1);

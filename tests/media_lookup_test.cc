@@ -1,5 +1,5 @@
 // FindMedia: text, date and range criteria and how a list combines them.
-#include "addinfo/media_lookup.h"
+#include "media/media_lookup.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "addinfo/media_lookup.h"
+#include "media/media_lookup.h"
 #include "support/code_pages.h"
 
 namespace mvdb {

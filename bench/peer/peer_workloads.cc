@@ -94,13 +94,7 @@ constexpr int32_t kTitleMatches = 1111;
 
 void FindMediaMvdb(benchmark::State& state) {
     MVDB_HANDLE h = World::Get().Handle();
-    FindCriteria text{};
-    text.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
-    text.criteriaKind = MVDB_CRITERIA_TEXT;
-    text.criteriaTarget = MVDB_TARGET_TITLE;
-    text.combineRule = MVDB_COMBINE_REQUIRED;
-    text.matchMode = MVDB_MATCH_IGNORE_CASE;
-    std::memcpy(text.pattern, kTitlePattern, sizeof kTitlePattern);
+    FindCriteria text = bench::TitleTextNode(kTitlePattern);
     for (auto _ : state) {
         if (FindMedia(h, 0, &text, 0) != kTitleMatches) state.SkipWithError("wrong answer");
     }

@@ -81,7 +81,7 @@ public:
     template <typename Select>
     int32_t Collect(int32_t slot, Select&& select);
 
-    // Additional info (addinfo/add_info.cc).
+    // Additional info (media_add_info.cc).
     int32_t SetAddInfo(int32_t index, int32_t number, int32_t size, int32_t type, const void* data)
         MVDB_EXCLUDES(storeLock_);
     int32_t GetAddInfoType(int32_t index, int32_t number, int32_t* size, int32_t* type);
@@ -96,7 +96,7 @@ public:
     int32_t DelAddInfo(int32_t index, int32_t number) MVDB_EXCLUDES(storeLock_);
     int32_t CheckAddInfo(int32_t index) const;
     int32_t DeleteMediaInfoFiles(int32_t index) MVDB_REQUIRES(storeLock_);
-    // The criteria search (addinfo/media_lookup.cc).
+    // The criteria search (media_lookup.cc).
     int32_t FindMedia(const FindCriteria* head, int32_t slot);
     // The path of info file `number` of item `index`; empty when it does not fit.
     std::string InfoFilePath(int32_t index, int32_t number) const;

@@ -52,6 +52,17 @@ MediaInfo BenchMediaItem(int32_t i) {
     return info;
 }
 
+FindCriteria TitleTextNode(const char* pattern) {
+    FindCriteria text{};
+    text.criteriaSize = MVDB_FIND_CRITERIA_SIZE;
+    text.criteriaKind = MVDB_CRITERIA_TEXT;
+    text.criteriaTarget = MVDB_TARGET_TITLE;
+    text.combineRule = MVDB_COMBINE_REQUIRED;
+    text.matchMode = MVDB_MATCH_IGNORE_CASE;
+    std::snprintf(text.pattern, sizeof text.pattern, "%s", pattern);
+    return text;
+}
+
 std::string BenchDatabase::WriteMediaFile(int32_t elements) {
     std::string bytes = test::ContainerBytes(DBAccount{}, elements, "");
     bytes.reserve(bytes.size() + static_cast<size_t>(elements) * test::kMediaElementBytes);

@@ -16,6 +16,10 @@ namespace mvdb::bench {
 // key name each, two in three of host "benchhost", updateTime i.
 MediaInfo BenchMediaItem(int32_t i);
 
+// One criteria node, required, that finds `pattern` in item titles without
+// regard to case: the text search the benchmarks time.
+FindCriteria TitleTextNode(const char* pattern);
+
 class BenchDatabase {
 public:
     BenchDatabase();

@@ -1,4 +1,4 @@
-#include "addinfo/media_lookup.h"
+#include "media/media_lookup.h"
 
 #include <algorithm>
 #include <cstring>
