@@ -15,6 +15,8 @@
 
 namespace mvdb {
 
+class TextPrefilter;
+
 class MediaDatabase : public Store<MediaElement, MediaElement> {
 public:
     MediaDatabase(SharedAccount& account, const platform::CodePage& codePage);
@@ -111,8 +113,8 @@ private:
     // deleted item, else 0 with a copy of the element.
     int32_t CheckedElement(int32_t index, MediaElement* element) const;
 
-    bool MatchTextCriterion(const FindCriteria& node, int32_t index, const MediaInfo& info,
-                            std::vector<char>* buffer);
+    bool MatchTextCriterion(const FindCriteria& node, const TextPrefilter& filter, int32_t index,
+                            const MediaInfo& info, std::vector<char>* buffer);
     // The default live inputs in place of every element, written whole.
     void ReplaceWithDefaults() MVDB_REQUIRES(storeLock_);
     // Empties the info folder of this catalogue's files.

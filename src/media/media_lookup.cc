@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "media/media_database.h"
+#include "media/text_prefilter.h"
 #include "storage/fixed_string.h"
 
 namespace mvdb {
@@ -153,23 +154,25 @@ bool MatchRange(const FindCriteria& node, const MediaInfo& info) {
 
 }  // namespace
 
-bool MediaDatabase::MatchTextCriterion(const FindCriteria& node, int32_t index, const MediaInfo& info,
-                                       std::vector<char>* buffer) {
-    const TerminatedField pattern(node.pattern);
+bool MediaDatabase::MatchTextCriterion(const FindCriteria& node, const TextPrefilter& filter, int32_t index,
+                                       const MediaInfo& info, std::vector<char>* buffer) {
     const auto matches = [&](const char* text) {
-        return MatchText(text, pattern.c_str(), node.matchMode, codePage_) >= 0;
+        return MatchText(text, filter.pattern(), node.matchMode, codePage_) >= 0;
     };
-    if ((node.criteriaTarget & MVDB_TARGET_TITLE) != 0 && matches(TerminatedField(info.title).c_str()))
-        return true;
+    // A field is copied for the matcher only when the prefilter lets it through.
+    const auto fieldMatches = [&](const auto& field) {
+        return filter.MayMatch(field, FieldLength(field)) && matches(TerminatedField(field).c_str());
+    };
+    if ((node.criteriaTarget & MVDB_TARGET_TITLE) != 0 && fieldMatches(info.title)) return true;
     if ((node.criteriaTarget & MVDB_TARGET_LOCATION_OR_KEY) != 0 &&
-        (matches(TerminatedField(info.location).c_str()) || matches(TerminatedField(info.keyName).c_str()))) {
+        (fieldMatches(info.location) || fieldMatches(info.keyName))) {
         return true;
     }
     if ((node.criteriaTarget & MVDB_TARGET_ADDINFO) != 0) {
         // The info files are named by the item's position, its identity.
         // A piece that cannot be read whole fails this item's test only.
         if (ReadInfoText(index, 0, buffer) != 0) return false;
-        return matches(buffer->data());
+        return filter.MayMatch(buffer->data(), std::strlen(buffer->data())) && matches(buffer->data());
     }
     return false;
 }
@@ -184,15 +187,21 @@ int32_t MediaDatabase::FindMedia(const FindCriteria* head, int32_t slot) {
             nodes.push_back(*node);
         }
     }
+    // Each node's pattern is prepared once for the whole scan.
+    std::vector<TextPrefilter> filters;
+    filters.reserve(nodes.size());
+    for (const FindCriteria& node : nodes)
+        filters.emplace_back(TerminatedField(node.pattern).c_str(), node.matchMode, codePage_);
     std::vector<char> infoBuffer;
     const auto selects = [&](int32_t index, const MediaInfo& info) {
         bool flagged = false;
-        for (const FindCriteria& node : nodes) {
+        for (size_t n = 0; n < nodes.size(); ++n) {
+            const FindCriteria& node = nodes[n];
             bool match = false;
             if (node.criteriaSize == MVDB_FIND_CRITERIA_SIZE) {
                 switch (node.criteriaKind) {
                     case MVDB_CRITERIA_TEXT:
-                        match = MatchTextCriterion(node, index, info, &infoBuffer);
+                        match = MatchTextCriterion(node, filters[n], index, info, &infoBuffer);
                         break;
                     case MVDB_CRITERIA_DATE:
                         match = MatchDate(node, info);

@@ -1,0 +1,172 @@
+// The quick test ahead of the text matcher: it may let through a text that
+// does not match, but never rejects one that does. A table of tricky cases
+// with the answer in each code page, then random strings of the same kind,
+// each checked against the matcher itself.
+#include "media/text_prefilter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "media/media_lookup.h"
+#include "support/code_pages.h"
+
+namespace mvdb {
+namespace {
+
+constexpr int32_t kCase = MVDB_MATCH_IGNORE_CASE;
+constexpr int32_t kSkip = MVDB_MATCH_SKIP_IGNORABLE;
+constexpr int32_t kWidth = MVDB_MATCH_IGNORE_WIDTH;
+
+// Shift-JIS characters whose second byte is an ASCII letter or symbol.
+#define KATAKANA_A "\x83\x41"   // second byte 'A'
+#define KATAKANA_DA "\x83\x5f"  // second byte '_'
+#define KATAKANA_DI "\x83\x61"  // second byte 'a'
+#define FULL_A "\x82\x60"       // full-width A, second byte '`'
+#define HALF_A "\xb1"
+
+struct FilterCase {
+    const char* text;
+    const char* pattern;
+    int32_t mode;
+    bool mayMatchIn1252;
+    bool mayMatchIn932;
+};
+
+const FilterCase kFilterCases[] = {
+    // The benchmark's kind of search: a run of ASCII found, or not.
+    {"Title 99", "e 99", kCase, true, true},
+    {"TITLE 991", "e 99", kCase, true, true},
+    {"Title 98", "e 99", kCase, false, false},
+    {"Title 9 9", "e 99", kCase, false, false},
+    {"e 9", "e 99", kCase, false, false},  // shorter than the run
+    {"99e 99", "e 99", kCase, true, true},
+    {"TITLE 99", "e 99", 0, false, false},  // case counts without the fold
+    // Letters in either case when the case is ignored.
+    {"xAB", "ab", kCase, true, true},
+    {"xAxB", "ab", kCase, false, false},
+    {"ab", "AB", 0, false, false},
+    // A second byte that equals the ASCII letter lets the text through in
+    // 932 too: the matcher decides (here: no match in 932).
+    {KATAKANA_A, "A", 0, true, true},
+    {"x" KATAKANA_DI "y", "a", kCase, true, true},
+    // The pattern is read in characters of the code page: in 932 its
+    // double-byte character requires no ASCII byte, in 1252 it is two
+    // characters, the second an 'A'.
+    {"zzz", KATAKANA_A, 0, false, true},
+    {KATAKANA_A, KATAKANA_A, kCase, true, true},
+    {"x" KATAKANA_DA "y", "x" KATAKANA_DA "y", kSkip, true, true},
+    {"w" KATAKANA_DA "q", "x" KATAKANA_DA "y", 0, false, false},
+    // A lead byte just before the end stands for itself.
+    {"b", "a\x83", 0, false, false},
+    {"a\x83", "a\x83", 0, true, true},
+    // Accented letters of 1252 are not folded by the matcher and are never
+    // required by the filter.
+    {"Caf\xe9", "CAF\xc9", kCase, true, true},
+    {"Caf\xe9", "caf\xe9", kCase, true, true},
+    // In 932 0xe9 is a lead byte: "\xe9z" is one double-byte character.
+    {"Ab\xe9", "\xe9z", 0, false, true},
+    {"\xe9\xe9", "\xe9", kCase, true, true},
+    // An empty pattern, or one of separators only when they are skipped,
+    // matches everything.
+    {"anything", "", 0, true, true},
+    {"", "", kCase, true, true},
+    {"abc", " - ", kSkip, true, true},
+    // Skipped separators may fall between any two pattern characters.
+    {"e-9_9", "e 99", kCase | kSkip, true, true},
+    {"E 9-8", "e 99", kCase | kSkip, true, true},  // '9' and 'e' are there: passed on
+    {"E 8-8", "e 99", kCase | kSkip, false, false},
+    // With width folding a full-width letter stands for an ASCII one:
+    // nothing is filtered.
+    {FULL_A, "a", kCase | kWidth, true, true},
+    {"zzz", "a", kWidth, true, true},
+    {HALF_A, "a", 0, false, false},
+};
+
+class TextPrefilterTest : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        codePage_ = test::CodePageNumbered(GetParam());
+        ASSERT_TRUE(codePage_) << "code page " << GetParam() << " is not available";
+    }
+    bool MayMatch(const std::string& text, const std::string& pattern, int32_t mode) const {
+        return TextPrefilter(pattern.c_str(), mode, *codePage_).MayMatch(text.data(), text.size());
+    }
+    bool Matches(const std::string& text, const std::string& pattern, int32_t mode) const {
+        return MatchText(text.c_str(), pattern.c_str(), mode, *codePage_) >= 0;
+    }
+    std::unique_ptr<platform::CodePage> codePage_;
+};
+
+TEST_P(TextPrefilterTest, TableOfCases) {
+    for (const FilterCase& c : kFilterCases) {
+        const bool expected = GetParam() == 932 ? c.mayMatchIn932 : c.mayMatchIn1252;
+        EXPECT_EQ(MayMatch(c.text, c.pattern, c.mode), expected)
+            << "text '" << c.text << "' pattern '" << c.pattern << "' mode " << c.mode;
+        if (Matches(c.text, c.pattern, c.mode)) {
+            EXPECT_TRUE(expected) << "a match is rejected: '" << c.text << "' '" << c.pattern << "'";
+        }
+    }
+}
+
+// Digits, letters of both cases, the separators, accented 1252 letters and
+// double-byte characters whose second byte looks like ASCII.
+const char* const kPieces[] = {"a",
+                               "A",
+                               "e",
+                               "E",
+                               "9",
+                               "z",
+                               " ",
+                               "_",
+                               "-",
+                               "\xe9",
+                               "\xc9",
+                               KATAKANA_A,
+                               KATAKANA_DI,
+                               KATAKANA_DA,
+                               FULL_A,
+                               HALF_A,
+                               "\x83",
+                               "\x83\x39",
+                               "\x82\x60"
+                               "a",
+                               "\x81\x40"};
+
+std::string RandomString(std::mt19937& random, int maxPieces) {
+    std::uniform_int_distribution<int> count(0, maxPieces);
+    std::uniform_int_distribution<size_t> piece(0, std::size(kPieces) - 1);
+    std::string s;
+    for (int n = count(random); n > 0; --n) s += kPieces[piece(random)];
+    return s;
+}
+
+TEST_P(TextPrefilterTest, NeverRejectsWhatTheMatcherAccepts) {
+    std::mt19937 random(20261211u + static_cast<unsigned>(GetParam()));
+    int rejected = 0;
+    int failures = 0;
+    for (int n = 0; n < 60000 && failures < 20; ++n) {
+        const std::string text = RandomString(random, 12);
+        const std::string pattern = RandomString(random, 4);
+        const auto mode = static_cast<int32_t>(random() % 8);
+        const bool mayMatch = MayMatch(text, pattern, mode);
+        if (!mayMatch) {
+            ++rejected;
+            if (Matches(text, pattern, mode)) {
+                ++failures;
+                ADD_FAILURE() << "a match is rejected: text '" << text << "' pattern '" << pattern
+                              << "' mode " << mode;
+            }
+        }
+    }
+    // The filter must also do its work.
+    EXPECT_GE(rejected, 5000);
+}
+
+INSTANTIATE_TEST_SUITE_P(CodePages, TextPrefilterTest, ::testing::ValuesIn(test::TestableCodePages()),
+                         test::CodePageName);
+
+}  // namespace
+}  // namespace mvdb
