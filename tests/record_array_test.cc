@@ -58,6 +58,38 @@ TEST(RecordArrayBlocks, LoadScanCopyAndAppendAcrossBlockEdges) {
     for (size_t i = 0; i < all.size(); ++i) ASSERT_EQ(all[i].value, static_cast<int32_t>(i));
 }
 
+// A fill that copies runs of chosen records at once keeps exactly the
+// records, in order, that a record-by-record scan chooses: runs that cross a
+// chunk or a block edge, a run at the very end, single records, none at all.
+TEST(RecordArrayBlocks, AppendWhereCopiesRunsAcrossEdgesAsAScanChooses) {
+    Numbers array;
+    Load(&array, 2 * kBlock + 37);
+    using Choice = bool (*)(int32_t);
+    const Choice choices[] = {
+        [](int32_t v) { return v % 3 != 0; },
+        [](int32_t v) { return v % 7 == 0; },
+        [](int32_t) { return true; },
+        [](int32_t) { return false; },
+        [](int32_t v) { return v > static_cast<int32_t>(2 * kBlock); },  // a run to the end
+        [](int32_t v) {
+            return (v >= static_cast<int32_t>(Numbers::kScanChunk) - 5 &&
+                    v < static_cast<int32_t>(Numbers::kScanChunk) + 5) ||
+                   (v >= static_cast<int32_t>(kBlock) - 3 && v < static_cast<int32_t>(kBlock) + 3);
+        },
+    };
+    for (const Choice choose : choices) {
+        std::vector<Number> expected;
+        array.ForEach([&](int32_t, const Number& n) {
+            if (choose(n.value)) expected.push_back(n);
+        });
+        std::vector<Number> filled = {Number{-5}};  // appended to, not replaced
+        array.AppendWhere([&](const Number& n) { return choose(n.value); }, &filled);
+        ASSERT_EQ(filled.size(), expected.size() + 1);
+        EXPECT_EQ(filled[0].value, -5);
+        for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(filled[i + 1].value, expected[i].value) << i;
+    }
+}
+
 // A change that is never committed gives back what it appended and what it
 // overwrote, whichever blocks they lie in.
 TEST(RecordArrayBlocks, AnUndoneChangeRestoresRecordsAndSizeAcrossBlocks) {

@@ -246,6 +246,31 @@ public:
         }
     }
 
+    // Appends to `out`, in order, every record for which pred holds (pred
+    // as for FindFirst, under the same rules). Each run of consecutive
+    // chosen records within a chunk is copied with one insert, a block copy,
+    // so a fill costs little more than one pass of memcpy over what it keeps.
+    template <typename Pred>
+    void AppendWhere(Pred&& pred, std::vector<Record>* out) const {
+        for (size_t i = 0;;) {
+            platform::CriticalSectionGuard guard(lock_);
+            const size_t end = std::min({size_, i + kScanChunk, (i | (kBlockRecords - 1)) + 1});
+            if (i >= end) return;
+            const size_t base = i - i % kBlockRecords;
+            const Record* records = blocks_[i / kBlockRecords].data();
+            while (i < end) {
+                if (!Holds(pred, i, records[i - base])) {
+                    ++i;
+                    continue;
+                }
+                const size_t first = i;
+                while (++i < end && Holds(pred, i, records[i - base])) {
+                }
+                out->insert(out->end(), records + (first - base), records + (i - base));
+            }
+        }
+    }
+
     // Copies up to `max` records from index `from` on into `out` (replacing
     // its content) under one hold of the inner lock; returns how many.
     size_t CopyRange(int32_t from, size_t max, std::vector<Record>* out) const {
