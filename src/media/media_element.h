@@ -4,16 +4,12 @@
 
 #include <cstddef>
 
+#include "addinfo/info_area.h"
 #include "format/container.h"
 #include "mvdb.h"
 
 namespace mvdb {
 
-using format::InfoArea;
-using format::InfoDescriptor;
-using format::kInfoModeFiles;
-using format::kInfoModeInlineText;
-using format::kInfoPieces;
 using format::MediaElement;
 
 inline bool IsDeleted(const MediaInfo& info) { return (info.mediaFlags & MVDB_MEDIA_DELETED) != 0; }
