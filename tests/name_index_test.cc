@@ -108,6 +108,9 @@ protected:
         ASSERT_TRUE(db_->ok());
     }
     MediaDatabase& media() { return static_cast<DatabaseHandle*>(db_->get())->media(); }
+    // A media file of `items` random stored items; one in `deletedOneIn`
+    // (none for 0) is deleted.
+    void WriteRandomCatalogue(std::mt19937& rng, int32_t items, uint32_t deletedOneIn);
 
     std::unique_ptr<OpenDatabase> db_;
 };
@@ -190,20 +193,24 @@ TEST_F(MediaIndexTest, EveryIndexedAnswerIsTheScansThroughThousandsOfMixedChange
 
 // Loading fills the indexes from the file; their memory stays within a
 // tenth of the element array's.
-TEST_F(MediaIndexTest, LoadedCatalogueAnswersAsTheScanWithinTheMemoryBudget) {
-    std::mt19937 rng(7);
-    constexpr int32_t kItems = 3000;
+void MediaIndexTest::WriteRandomCatalogue(std::mt19937& rng, int32_t items, uint32_t deletedOneIn) {
     std::string records;
-    for (int32_t i = 0; i < kItems; ++i) {
+    for (int32_t i = 0; i < items; ++i) {
         MediaElement element{};
         element.info = RandomItem(rng);
         element.info.recordSize = sizeof(MediaInfo);
         element.info.recordIndex = i;
         element.info.mediaType = 0;
-        if (rng() % 10 == 0) element.info.mediaFlags = MVDB_MEDIA_DELETED;
+        if (deletedOneIn != 0 && rng() % deletedOneIn == 0) element.info.mediaFlags = MVDB_MEDIA_DELETED;
         records.append(reinterpret_cast<const char*>(&element), sizeof element);
     }
-    WriteFileBytes(mediaFile(), ContainerBytes(DBAccount{}, kItems, records));
+    WriteFileBytes(mediaFile(), ContainerBytes(DBAccount{}, items, records));
+}
+
+TEST_F(MediaIndexTest, LoadedCatalogueAnswersAsTheScanWithinTheMemoryBudget) {
+    std::mt19937 rng(7);
+    constexpr int32_t kItems = 3000;
+    WriteRandomCatalogue(rng, kItems, /*deletedOneIn=*/10);
     OpenDatabase db;
     ASSERT_TRUE(db.ok());
     MediaDatabase& store = static_cast<DatabaseHandle*>(db.get())->media();
@@ -226,16 +233,7 @@ TEST_F(MediaIndexTest, LoadedCatalogueAnswersAsTheScanWithinTheMemoryBudget) {
 TEST_F(MediaIndexTest, ChangesBeforeTheFirstLookupAfterALoadAreIndexed) {
     std::mt19937 rng(11);
     constexpr int32_t kItems = 500;
-    std::string records;
-    for (int32_t i = 0; i < kItems; ++i) {
-        MediaElement element{};
-        element.info = RandomItem(rng);
-        element.info.recordSize = sizeof(MediaInfo);
-        element.info.recordIndex = i;
-        element.info.mediaType = 0;
-        records.append(reinterpret_cast<const char*>(&element), sizeof element);
-    }
-    WriteFileBytes(mediaFile(), ContainerBytes(DBAccount{}, kItems, records));
+    WriteRandomCatalogue(rng, kItems, /*deletedOneIn=*/0);
     OpenDatabase db;
     ASSERT_TRUE(db.ok());
     MVDB_HANDLE h = db.get();
