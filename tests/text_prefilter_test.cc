@@ -12,20 +12,10 @@
 
 #include "media/media_lookup.h"
 #include "support/code_pages.h"
+#include "support/text_cases.h"
 
 namespace mvdb {
 namespace {
-
-constexpr int32_t kCase = MVDB_MATCH_IGNORE_CASE;
-constexpr int32_t kSkip = MVDB_MATCH_SKIP_IGNORABLE;
-constexpr int32_t kWidth = MVDB_MATCH_IGNORE_WIDTH;
-
-// Shift-JIS characters whose second byte is an ASCII letter or symbol.
-#define KATAKANA_A "\x83\x41"   // second byte 'A'
-#define KATAKANA_DA "\x83\x5f"  // second byte '_'
-#define KATAKANA_DI "\x83\x61"  // second byte 'a'
-#define FULL_A "\x82\x60"       // full-width A, second byte '`'
-#define HALF_A "\xb1"
 
 struct FilterCase {
     const char* text;
