@@ -101,45 +101,13 @@ TEST_P(TextPrefilterTest, TableOfCases) {
     }
 }
 
-// Digits, letters of both cases, the separators, accented 1252 letters and
-// double-byte characters whose second byte looks like ASCII.
-const char* const kPieces[] = {"a",
-                               "A",
-                               "e",
-                               "E",
-                               "9",
-                               "z",
-                               " ",
-                               "_",
-                               "-",
-                               "\xe9",
-                               "\xc9",
-                               KATAKANA_A,
-                               KATAKANA_DI,
-                               KATAKANA_DA,
-                               FULL_A,
-                               HALF_A,
-                               "\x83",
-                               "\x83\x39",
-                               "\x82\x60"
-                               "a",
-                               "\x81\x40"};
-
-std::string RandomString(std::mt19937& random, int maxPieces) {
-    std::uniform_int_distribution<int> count(0, maxPieces);
-    std::uniform_int_distribution<size_t> piece(0, std::size(kPieces) - 1);
-    std::string s;
-    for (int n = count(random); n > 0; --n) s += kPieces[piece(random)];
-    return s;
-}
-
 TEST_P(TextPrefilterTest, NeverRejectsWhatTheMatcherAccepts) {
     std::mt19937 random(20261211u + static_cast<unsigned>(GetParam()));
     int rejected = 0;
     int failures = 0;
     for (int n = 0; n < 60000 && failures < 20; ++n) {
-        const std::string text = RandomString(random, 12);
-        const std::string pattern = RandomString(random, 4);
+        const std::string text = test::RandomText(random, 12);
+        const std::string pattern = test::RandomText(random, 4);
         const auto mode = static_cast<int32_t>(random() % 8);
         const bool mayMatch = MayMatch(text, pattern, mode);
         if (!mayMatch) {

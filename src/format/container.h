@@ -33,8 +33,9 @@ static_assert(kCountOffset + sizeof(int32_t) == kRecordsOffset);
 // The records that cross the interface are stored byte for byte; mvdb.h
 // asserts their sizes and field offsets.
 
-// A media element: the unit of the media array, the media file and the
-// media result slots. The item as callers see it, then its info area.
+// A media element: the unit of the media array and the media file. The item
+// as callers see it, then its info area (the media result slots keep only
+// the item).
 struct MediaElement {
     MediaInfo info;
     InfoArea infoArea;

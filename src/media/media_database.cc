@@ -22,9 +22,11 @@ std::string ReadStoreHostName() { return format::StoreHostName(OpenConfigKey(kHo
 }  // namespace
 
 MediaDatabase::MediaDatabase(SharedAccount& account, const platform::CodePage& codePage)
-    : Store(account, kMediaFile, kMediaPolicy), codePage_(codePage), nameIndex_(codePage) {
+    : Store(account, kMediaFile, kMediaPolicy),
+      codePage_(codePage),
+      nameIndex_(codePage),
+      ownHost_(codePage, ReadStoreHostName()) {
     records_.SetObserver(&nameIndex_);
-    hostName_ = ReadStoreHostName();
     MediaLocations locations;
     locations.filePath = path_;
     ResolveMediaLocations(&locations, codePage_);
@@ -72,7 +74,7 @@ int32_t MediaDatabase::SeedDefaultChannels() {
 }
 
 void MediaDatabase::ReplaceWithDefaults() {
-    records_.Replace(DefaultChannels(channelCount_, hostName_));
+    records_.Replace(DefaultChannels(channelCount_, hostName()));
     noDeletedBelow_ = 0;
     SaveAll();
 }

@@ -11,19 +11,20 @@
 #include "media/media_name_index.h"
 #include "platform/platform.h"
 #include "platform/thread_annotations.h"
+#include "storage/caseless_name.h"
 #include "storage/store.h"
 
 namespace mvdb {
 
 class TextPrefilter;
 
-class MediaDatabase : public Store<MediaElement, MediaElement> {
+class MediaDatabase : public Store<MediaElement, MediaInfo> {
 public:
     MediaDatabase(SharedAccount& account, const platform::CodePage& codePage);
     ~MediaDatabase() override = default;
 
-    const std::string& hostName() const { return hostName_; }
-    void SetHostName(const std::string& name) { hostName_ = name; }
+    const std::string& hostName() const { return ownHost_.str(); }
+    void SetHostName(const std::string& name) { ownHost_ = CaselessName(codePage_, name); }
     const std::string& infoFolder() const { return infoFolder_; }
     int32_t channelCount() const { return channelCount_; }
 
@@ -136,7 +137,8 @@ private:
     MediaNameIndex nameIndex_;
     // No slot below this index is deleted, so adds need not look there.
     int32_t noDeletedBelow_ MVDB_GUARDED_BY(storeLock_) = 0;
-    std::string hostName_;
+    // This host's name, which every Check fill compares each item's with.
+    CaselessName ownHost_;
     int32_t channelCount_ = kDefaultMediaChannels;
     std::string infoFolder_;
 

@@ -10,7 +10,7 @@ MediaElement MediaDatabase::ElementToAdd(const MediaInfo& info, int32_t index, i
     MediaElement element{};
     element.info = info;
     element.info.recordSize = sizeof(MediaInfo);
-    if (element.info.hostName[0] == '\0') CopyToField(element.info.hostName, hostName_);
+    if (element.info.hostName[0] == '\0') CopyToField(element.info.hostName, hostName());
     element.info.mediaFlags = 0;
     element.info.updateTime = now;
     element.info.recordIndex = index;

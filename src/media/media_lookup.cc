@@ -178,7 +178,7 @@ bool MediaDatabase::MatchTextCriterion(const FindCriteria& node, const TextPrefi
 }
 
 int32_t MediaDatabase::FindMedia(const FindCriteria* head, int32_t slot) {
-    if (!ResultSlots<MediaElement>::ValidSlot(slot)) return MVDB_ERR_BAD_SLOT;
+    if (!ResultSlots<MediaInfo>::ValidSlot(slot)) return MVDB_ERR_BAD_SLOT;
     // The caller's list is read once, up to the node bound.
     std::vector<FindCriteria> nodes;
     if (head != nullptr && head->criteriaSize == MVDB_FIND_CRITERIA_SIZE) {
@@ -231,11 +231,11 @@ int32_t MediaDatabase::FindMedia(const FindCriteria* head, int32_t slot) {
         return node.criteriaKind == MVDB_CRITERIA_TEXT && (node.criteriaTarget & MVDB_TARGET_ADDINFO) != 0;
     });
     // A deleted item is never selected: the user removed it.
-    return slots_.Rebuild(slot, [&](std::vector<MediaElement>& entries) {
+    return slots_.Rebuild(slot, [&](std::vector<MediaInfo>& entries) {
         if (nodes.empty()) return;
         if (!readsInfo) {
             records_.ForEach([&](int32_t index, const MediaElement& e) {
-                if (!IsDeleted(e.info) && selects(index, e.info)) entries.push_back(e);
+                if (!IsDeleted(e.info) && selects(index, e.info)) entries.push_back(e.info);
             });
             return;
         }
@@ -245,7 +245,7 @@ int32_t MediaDatabase::FindMedia(const FindCriteria* head, int32_t slot) {
             for (size_t k = 0; k < chunk.size(); ++k) {
                 const MediaElement& e = chunk[k];
                 if (!IsDeleted(e.info) && selects(from + static_cast<int32_t>(k), e.info))
-                    entries.push_back(e);
+                    entries.push_back(e.info);
             }
         }
     });

@@ -10,32 +10,7 @@
 
 namespace mvdb {
 
-namespace {
-
-// Whether the n bytes at a and b are the same. Names of 8 to 16 bytes (with
-// their NUL) are compared as two overlapping words, without a call: a fill
-// asks this of every item it looks at.
-bool SameBytes(const char* a, const char* b, size_t n) {
-    if (n < 8 || n > 16) return std::memcmp(a, b, n) == 0;
-    uint64_t a0, b0, a1, b1;
-    std::memcpy(&a0, a, 8);
-    std::memcpy(&b0, b, 8);
-    std::memcpy(&a1, a + n - 8, 8);
-    std::memcpy(&b1, b + n - 8, 8);
-    return a0 == b0 && a1 == b1;
-}
-
-}  // namespace
-
-bool MediaDatabase::IsOwnHost(const MediaInfo& info) const {
-    // Most items carry this host's name byte for byte: that needs no
-    // caseless comparison (nor a terminated copy of the field).
-    if (hostName_.size() < sizeof info.hostName &&
-        SameBytes(info.hostName, hostName_.c_str(), hostName_.size() + 1))
-        return true;
-    const TerminatedField host(info.hostName);
-    return codePage_.CompareNoCase(host.c_str(), hostName_.c_str()) == 0;
-}
+bool MediaDatabase::IsOwnHost(const MediaInfo& info) const { return ownHost_.Matches(info.hostName); }
 
 bool MediaDatabase::SearchMatches(const MediaInfo& info, const char* location, const char* keyName) const {
     if (IsDeleted(info)) return false;
@@ -110,9 +85,10 @@ int32_t MediaDatabase::LastLiveWithKeyByScan(const char* keyName) const {
 
 template <typename Select>
 int32_t MediaDatabase::Collect(int32_t slot, Select&& select) {
-    if (!ResultSlots<MediaElement>::ValidSlot(slot)) return MVDB_ERR_BAD_SLOT;
-    return slots_.Rebuild(slot, [&](std::vector<MediaElement>& entries) {
-        records_.AppendWhere([&](const MediaElement& e) { return select(e.info); }, &entries);
+    if (!ResultSlots<MediaInfo>::ValidSlot(slot)) return MVDB_ERR_BAD_SLOT;
+    return slots_.Rebuild(slot, [&](std::vector<MediaInfo>& entries) {
+        records_.AppendWhere([&](const MediaElement& e) { return select(e.info); },
+                             [](const MediaElement& e) -> const MediaInfo& { return e.info; }, &entries);
     });
 }
 
@@ -138,12 +114,9 @@ int32_t MediaDatabase::CollectNormal(int32_t slot) {
 }
 
 int32_t MediaDatabase::GetSlotRecord(int32_t position, MediaInfo* out, int32_t slot) const {
-    if (!ResultSlots<MediaElement>::ValidSlot(slot)) return MVDB_ERR_BAD_SLOT;
+    if (!ResultSlots<MediaInfo>::ValidSlot(slot)) return MVDB_ERR_BAD_SLOT;
     if (out == nullptr) return MVDB_ERR_INVALID;
-    MediaElement element;
-    if (!slots_.Get(slot, position, &element)) return MVDB_ERR_OUT_OF_RANGE;
-    *out = element.info;
-    return 0;
+    return slots_.Get(slot, position, out) ? 0 : MVDB_ERR_OUT_OF_RANGE;
 }
 
 int32_t MediaDatabase::IsCategoryUsed(int32_t id) const {

@@ -13,7 +13,7 @@ namespace mvdb {
 int32_t MediaDatabase::AddRecord(MediaInfo* info) {
     if (info == nullptr) return MVDB_ERR_INVALID;
     info->recordSize = sizeof(MediaInfo);
-    if (info->hostName[0] == '\0') CopyToField(info->hostName, hostName_);
+    if (info->hostName[0] == '\0') CopyToField(info->hostName, hostName());
 
     platform::CriticalSectionGuard guard(storeLock_);
     // A deleted slot is reused by the next add; otherwise the item is appended.

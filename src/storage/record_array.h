@@ -246,27 +246,20 @@ public:
         }
     }
 
-    // Appends to `out`, in order, every record for which pred holds (pred
-    // as for FindFirst, under the same rules). Each run of consecutive
-    // chosen records within a chunk is copied with one insert, a block copy,
+    // Appends to `out`, in order, part(record) for every record for which
+    // pred holds (pred as for FindFirst, under the same rules; part returns
+    // a reference into the record): what a result slot keeps of each. The
+    // copies go straight into `out`, whose storage a refilled slot reuses,
     // so a fill costs little more than one pass of memcpy over what it keeps.
-    template <typename Pred>
-    void AppendWhere(Pred&& pred, std::vector<Record>* out) const {
+    template <typename Pred, typename Part, typename Entry>
+    void AppendWhere(Pred&& pred, Part&& part, std::vector<Entry>* out) const {
         for (size_t i = 0;;) {
             platform::CriticalSectionGuard guard(lock_);
             const size_t end = std::min({size_, i + kScanChunk, (i | (kBlockRecords - 1)) + 1});
             if (i >= end) return;
-            const size_t base = i - i % kBlockRecords;
-            const Record* records = blocks_[i / kBlockRecords].data();
-            while (i < end) {
-                if (!Holds(pred, i, records[i - base])) {
-                    ++i;
-                    continue;
-                }
-                const size_t first = i;
-                while (++i < end && Holds(pred, i, records[i - base])) {
-                }
-                out->insert(out->end(), records + (first - base), records + (i - base));
+            const Record* records = blocks_[i / kBlockRecords].data() - (i - i % kBlockRecords);
+            for (; i < end; ++i) {
+                if (Holds(pred, i, records[i])) out->push_back(part(records[i]));
             }
         }
     }

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
+#include <random>
+#include <string>
 
 #include "mvdb.h"
 
@@ -31,3 +34,41 @@ inline constexpr int32_t kWidth = MVDB_MATCH_IGNORE_WIDTH;
 #define IDEOGRAPHIC_SPACE "\x81\x40"
 #define HALF_A "\xb1"   // half-width katakana a
 #define HALF_TA "\xc0"  // half-width katakana ta
+
+namespace mvdb::test {
+
+// Digits, letters of both cases, the separators, accented 1252 letters and
+// double-byte characters whose second byte looks like ASCII: what random
+// texts for the matching tests are made of.
+inline const char* const kTextPieces[] = {"a",
+                                          "A",
+                                          "e",
+                                          "E",
+                                          "9",
+                                          "z",
+                                          " ",
+                                          "_",
+                                          "-",
+                                          "\xe9",
+                                          "\xc9",
+                                          KATAKANA_A,
+                                          KATAKANA_DI,
+                                          KATAKANA_DA,
+                                          FULL_A,
+                                          HALF_A,
+                                          "\x83",
+                                          "\x83\x39",
+                                          "\x82\x60"
+                                          "a",
+                                          "\x81\x40"};
+
+// A text of up to maxPieces of those pieces.
+inline std::string RandomText(std::mt19937& random, int maxPieces) {
+    std::uniform_int_distribution<int> count(0, maxPieces);
+    std::uniform_int_distribution<size_t> piece(0, std::size(kTextPieces) - 1);
+    std::string s;
+    for (int n = count(random); n > 0; --n) s += kTextPieces[piece(random)];
+    return s;
+}
+
+}  // namespace mvdb::test
