@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -131,6 +132,36 @@ TEST_F(PlatformFileTest, BufferedFilesWriteAndSync) {
 
 // Threads that share one file each write and read back their own records;
 // a position taken by one thread and used by another would mix them up.
+// A log appends through AppendDurably: every byte before each append stays
+// as it was, whatever unit of the disk the append starts in, also after a
+// plain write changed bytes just before it; a second open reads it all.
+TEST_F(PlatformFileTest, AppendsKeepEveryByteBeforeThem) {
+    std::unique_ptr<platform::File> file = platform::Files().OpenExclusive(path_);
+    ASSERT_TRUE(file);
+    std::string expected(3 * 4096, '\0');
+    expected.replace(0, 6, "header");
+    ASSERT_EQ(file->WriteAt(0, expected.data(), expected.size()), static_cast<int64_t>(expected.size()));
+    ASSERT_TRUE(file->Sync());
+    uint64_t tail = 512;
+    const size_t sizes[] = {1300, 700, 3, 5000, 4096 - 8, 1, 9000};
+    char fill = 'a';
+    for (size_t i = 0; i < std::size(sizes); ++i, ++fill) {
+        const std::string bytes(sizes[i], fill);
+        ASSERT_EQ(file->AppendDurably(tail, bytes.data(), bytes.size()), static_cast<int64_t>(bytes.size()));
+        if (expected.size() < tail + bytes.size()) expected.resize(tail + bytes.size(), '\0');
+        expected.replace(tail, bytes.size(), bytes);
+        tail += bytes.size();
+        if (i == 2) {
+            // A plain write into the unit the next append starts in.
+            ASSERT_EQ(file->WriteAt(tail - 2, "XY", 2), 2);
+            expected.replace(tail - 2, 2, "XY");
+        }
+        std::unique_ptr<platform::File> reader = platform::OpenExistingForRead(path_);
+        ASSERT_TRUE(reader);
+        ASSERT_EQ(Read(*reader, 0, tail), expected.substr(0, tail)) << "after append " << i;
+    }
+}
+
 TEST_F(PlatformFileTest, ThreadsSharingAFileKeepTheirOffsets) {
     std::unique_ptr<platform::File> file = platform::OpenAlways(path_);
     ASSERT_TRUE(file);

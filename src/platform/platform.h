@@ -29,6 +29,14 @@ public:
     // Brings the file's data, and what is needed to read it back, to the
     // disk; false when the system reports a failure.
     virtual bool Sync() = 0;
+    // Writes n bytes at offset and returns once they are on the disk, as
+    // WriteAt then Sync would: n, or -1 on failure. Made for a log that
+    // appends: the rest of the last disk sector after the n bytes may be
+    // written with zeros, so nothing may lie there that the caller needs.
+    virtual int64_t AppendDurably(uint64_t offset, const void* data, size_t n) {
+        if (WriteAt(offset, data, n) != static_cast<int64_t>(n) || !Sync()) return -1;
+        return static_cast<int64_t>(n);
+    }
 
     // Byte-range locks held by this open file, not by a process or a
     // thread: every other open of the same file, in this process or another,
@@ -68,7 +76,8 @@ public:
     // As OpenAlways, but writes reach the disk only at Sync().
     virtual std::unique_ptr<File> OpenBuffered(const std::string& path) = 0;
     // As OpenBuffered, but for one opener at a time: nullptr while another
-    // opener, in this process or another, holds the file this way.
+    // opener, in this process or another, holds the file this way. Its
+    // AppendDurably may bypass the system's cache where that is quicker.
     virtual std::unique_ptr<File> OpenExclusive(const std::string& path) = 0;
     // Creates a file that must not exist yet, for reading and writing;
     // every write reaches the disk before it returns. nullptr when a file of

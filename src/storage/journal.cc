@@ -233,8 +233,7 @@ bool Journal::Commit(const std::function<void(CollectedChange&)>& collect) {
     const std::vector<uint8_t> frame = format::EncodeFrame(salt_, sequence_ + 1, collected.change);
     // Room first: a checkpoint makes the whole space free again.
     if (tail_ + frame.size() > capacity_ && sequence_ > 0 && !Checkpoint()) return false;
-    if (file_->WriteAt(tail_, frame.data(), frame.size()) != static_cast<int64_t>(frame.size())) return false;
-    if (!file_->Sync()) {
+    if (file_->AppendDurably(tail_, frame.data(), frame.size()) != static_cast<int64_t>(frame.size())) {
         // The frame may or may not be on the disk: spoil its magic so that a
         // later open does not take a change its caller saw fail.
         const uint32_t zero = 0;
