@@ -3,8 +3,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
+#include <vector>
 
+#include "platform/platform.h"
 #include "storage/account.h"
 #include "support/container_bytes.h"
 #include "support/temp_folder.h"
@@ -150,6 +153,16 @@ World::World() {
     sqlite_ = OpenPeerDatabase((std::filesystem::path(folder_) / "peer.sqlite").string());
     InsertItems(sqlite_, kItems);
     InsertUsers(sqlite_, kUsers);
+
+    // Everything the set-up wrote reaches the disk now, so that no timed
+    // commit or checkpoint of either side pays for writing it back.
+    Exec(sqlite_, "PRAGMA wal_checkpoint(TRUNCATE)");
+    std::vector<std::string> written = files_;
+    written.push_back((std::filesystem::path(folder_) / "peer.sqlite").string());
+    for (const std::string& path : written) {
+        std::unique_ptr<platform::File> file = platform::OpenBuffered(path);
+        if (!file || !file->Sync()) throw std::runtime_error("cannot flush " + path);
+    }
 }
 
 MVDB_HANDLE World::Handle() {
