@@ -28,7 +28,25 @@ protected:
         const std::string text(field, strnlen(field, size));
         return codePage_->CompareNoCase(text.c_str(), name.c_str()) == 0;
     }
+    // Whether the text ends in a lead byte without its second byte.
+    bool EndsInLoneLeadByte(const std::string& text) const {
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (codePage_->IsLeadByte(static_cast<unsigned char>(text[i])) && ++i == text.size()) return true;
+        }
+        return false;
+    }
     void ExpectSameAnswer(const std::string& name, const std::string& text) const {
+#if defined(_WIN32)
+        // The run-time library's comparison reads past the NUL behind a lone
+        // lead byte, so its answer depends on whatever bytes follow; the
+        // name's rule for such texts is only that equal bytes match.
+        if (EndsInLoneLeadByte(name) || EndsInLoneLeadByte(text)) {
+            if (text == name) {
+                EXPECT_TRUE(CaselessName(*codePage_, name).Matches(text.c_str(), text.size() + 1));
+            }
+            return;
+        }
+#endif
         char field[16];
         std::memset(field, 'x', sizeof field);
         // The whole text, then cut to fill the field without a NUL.
