@@ -12,10 +12,6 @@ namespace mvdb {
 
 namespace {
 
-// The run-time library's isalpha and toupper in the "C" locale.
-bool IsAlpha(unsigned int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-unsigned int ToUpper(unsigned int c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; }
-
 uint64_t AsNumber(const MVDB_FILETIME& time) {
     return static_cast<uint64_t>(time.highDateTime) << 32 | time.lowDateTime;
 }
@@ -53,8 +49,8 @@ size_t SkipSeparators(const unsigned char* s, size_t at, const platform::CodePag
 // same character, or with width folding its single-byte form.
 bool CharsMatch(Char t, Char p, int32_t mode, const platform::CodePage& codePage) {
     if (t.length == 1 && p.length == 1) {
-        if ((mode & MVDB_MATCH_IGNORE_CASE) != 0 && IsAlpha(t.value))
-            return ToUpper(t.value) == ToUpper(p.value);
+        if ((mode & MVDB_MATCH_IGNORE_CASE) != 0 && IsAsciiLetter(t.value))
+            return AsciiUpper(t.value) == AsciiUpper(p.value);
         return t.value == p.value;
     }
     if (t.length == 2 && p.length == 2) return t.value == p.value;
@@ -91,7 +87,8 @@ bool CharMatchesWide(unsigned char single, unsigned int wide, int32_t mode,
                      const platform::CodePage& codePage) {
     const unsigned int narrow = codePage.ToSingleByte(wide);
     if (narrow == wide) return false;
-    if ((mode & MVDB_MATCH_IGNORE_CASE) != 0 && IsAlpha(narrow)) return ToUpper(single) == ToUpper(narrow);
+    if ((mode & MVDB_MATCH_IGNORE_CASE) != 0 && IsAsciiLetter(narrow))
+        return AsciiUpper(single) == AsciiUpper(narrow);
     return narrow == single;
 }
 

@@ -17,6 +17,11 @@ inline constexpr int32_t kMaxCriteriaNodes = 4096;
 // True for the separators a search may skip: space, underscore, hyphen.
 bool IsIgnorable(unsigned char byte);
 
+// How the matcher folds case: the run-time library's isalpha and toupper in
+// the "C" locale, ASCII letters only.
+inline bool IsAsciiLetter(unsigned int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+inline unsigned int AsciiUpper(unsigned int c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; }
+
 // True when the double-byte character `wide` has a single-byte form equal
 // to `single` (without regard to case for letters when mode bit 0 is set).
 bool CharMatchesWide(unsigned char single, unsigned int wide, int32_t mode,

@@ -3,18 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "media/media_lookup.h"
 #include "mvdb.h"
 
 namespace mvdb {
 
 namespace {
 
-bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-unsigned char Upper(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c; }
 unsigned char OtherCase(unsigned char c) {
     return IsAsciiLetter(c) ? static_cast<unsigned char>(c ^ 0x20) : c;
 }
-bool IsSeparator(unsigned char c) { return c == ' ' || c == '_' || c == '-'; }
 
 // How well a byte narrows the search: punctuation and digits are rarer in
 // names than letters, a letter sought in both cases finds twice as many
@@ -58,7 +56,7 @@ TextPrefilter::TextPrefilter(const char* pattern, int32_t mode, const platform::
             continue;
         }
         const unsigned char c = p[j++];
-        if (c >= 0x80 || (skip && IsSeparator(c))) {
+        if (c >= 0x80 || (skip && IsIgnorable(c))) {
             endRun();
             continue;
         }
@@ -78,7 +76,7 @@ bool TextPrefilter::RunAt(const char* text) const {
         const auto t = static_cast<unsigned char>(text[k]);
         const auto r = static_cast<unsigned char>(run_[k]);
         if (t == r) continue;
-        if (!foldCase_ || !IsAsciiLetter(r) || Upper(t) != Upper(r)) return false;
+        if (!foldCase_ || !IsAsciiLetter(r) || AsciiUpper(t) != AsciiUpper(r)) return false;
     }
     return true;
 }

@@ -33,8 +33,6 @@ public:
     // False only when the matcher finds no match of the pattern in the
     // `length` bytes of `text` (no NUL among them).
     bool MayMatch(const char* text, size_t length) const;
-    // True when MayMatch can answer false at all.
-    bool Filters() const { return !run_.empty(); }
 
 private:
     bool RunAt(const char* text) const;
