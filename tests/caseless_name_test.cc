@@ -17,12 +17,8 @@
 namespace mvdb {
 namespace {
 
-class CaselessNameTest : public ::testing::TestWithParam<int> {
+class CaselessNameTest : public test::CodePageTest {
 protected:
-    void SetUp() override {
-        codePage_ = test::CodePageNumbered(GetParam());
-        ASSERT_TRUE(codePage_) << "code page " << GetParam() << " is not available";
-    }
     // The comparison itself, on the field's text.
     bool Compared(const std::string& name, const char* field, size_t size) const {
         const std::string text(field, strnlen(field, size));
@@ -57,7 +53,6 @@ protected:
         EXPECT_EQ(caseless.Matches(field, size), Compared(name, field, size))
             << "name '" << name << "' field '" << std::string(field, strnlen(field, size)) << "'";
     }
-    std::unique_ptr<platform::CodePage> codePage_;
 };
 
 TEST_P(CaselessNameTest, TableOfCases) {

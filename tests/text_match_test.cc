@@ -80,14 +80,7 @@ const TextCase kTextCases[] = {
     {"\x83", KATAKANA_U, 0, -1, -1},
 };
 
-class TextMatchTest : public ::testing::TestWithParam<int> {
-protected:
-    void SetUp() override {
-        codePage_ = test::CodePageNumbered(GetParam());
-        ASSERT_TRUE(codePage_) << "code page " << GetParam() << " is not available";
-    }
-    std::unique_ptr<platform::CodePage> codePage_;
-};
+using TextMatchTest = test::CodePageTest;
 
 std::string Hex(const std::string& s) {
     static const char kDigits[] = "0123456789abcdef";

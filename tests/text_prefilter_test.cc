@@ -75,19 +75,14 @@ const FilterCase kFilterCases[] = {
     {HALF_A, "a", 0, false, false},
 };
 
-class TextPrefilterTest : public ::testing::TestWithParam<int> {
+class TextPrefilterTest : public test::CodePageTest {
 protected:
-    void SetUp() override {
-        codePage_ = test::CodePageNumbered(GetParam());
-        ASSERT_TRUE(codePage_) << "code page " << GetParam() << " is not available";
-    }
     bool MayMatch(const std::string& text, const std::string& pattern, int32_t mode) const {
         return TextPrefilter(pattern.c_str(), mode, *codePage_).MayMatch(text.data(), text.size());
     }
     bool Matches(const std::string& text, const std::string& pattern, int32_t mode) const {
         return MatchText(text.c_str(), pattern.c_str(), mode, *codePage_) >= 0;
     }
-    std::unique_ptr<platform::CodePage> codePage_;
 };
 
 TEST_P(TextPrefilterTest, TableOfCases) {

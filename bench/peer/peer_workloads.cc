@@ -380,28 +380,20 @@ void RegisterWorkloads() {
     benchmark::RegisterBenchmark("CheckChangedData/limit", CheckChangedLimit)->Unit(kMillisecond);
     benchmark::RegisterBenchmark("OpenMVDB/mvdb", OpenMvdb)->Unit(kMillisecond)->MinTime(2.0);
     benchmark::RegisterBenchmark("OpenMVDB/limit", OpenLimit)->Unit(kMillisecond)->MinTime(2.0);
-    benchmark::RegisterBenchmark("Add/mvdb", AddMvdb)->Unit(kMicrosecond)->Iterations(kDurableChanges);
-    benchmark::RegisterBenchmark("DurableAdd/sqlite", DurableAddSqlite)
-        ->Unit(kMicrosecond)
-        ->Iterations(kDurableChanges);
-    benchmark::RegisterBenchmark("DurableWrite/limit", DurableWriteLimit)
-        ->Unit(kMicrosecond)
-        ->Iterations(kDurableChanges);
+    // A durable workload: kDurableChanges changes, reported per change.
+    const auto durable = [](const char* name, void (*workload)(benchmark::State&)) {
+        benchmark::RegisterBenchmark(name, workload)->Unit(kMicrosecond)->Iterations(kDurableChanges);
+    };
+    durable("Add/mvdb", AddMvdb);
+    durable("DurableAdd/sqlite", DurableAddSqlite);
+    durable("DurableWrite/limit", DurableWriteLimit);
     benchmark::RegisterBenchmark("Import/mvdb", ImportMvdb)->Unit(kMillisecond)->Iterations(2);
     benchmark::RegisterBenchmark("Add/sqlite", AddSqlite)->Unit(kMillisecond)->Iterations(2);
     // Each side changes kDurableChanges distinct items once.
-    benchmark::RegisterBenchmark("DurableReplace/mvdb", DurableReplaceMvdb)
-        ->Unit(kMicrosecond)
-        ->Iterations(kDurableChanges);
-    benchmark::RegisterBenchmark("DurableReplace/sqlite", DurableReplaceSqlite)
-        ->Unit(kMicrosecond)
-        ->Iterations(kDurableChanges);
-    benchmark::RegisterBenchmark("DurableDelete/mvdb", DurableDeleteMvdb)
-        ->Unit(kMicrosecond)
-        ->Iterations(kDurableChanges);
-    benchmark::RegisterBenchmark("DurableDelete/sqlite", DurableDeleteSqlite)
-        ->Unit(kMicrosecond)
-        ->Iterations(kDurableChanges);
+    durable("DurableReplace/mvdb", DurableReplaceMvdb);
+    durable("DurableReplace/sqlite", DurableReplaceSqlite);
+    durable("DurableDelete/mvdb", DurableDeleteMvdb);
+    durable("DurableDelete/sqlite", DurableDeleteSqlite);
 }
 
 }  // namespace mvdb::peer
