@@ -431,6 +431,10 @@ static inline void mvdb_scramble_password(DBAccount* account) {
  * at all leaves its catalogue working in memory only: the open still succeeds.
  * Only one process writes a database's files: a second opener of the same
  * files while their writer is open works in memory only.
+ * The writer reads only the headers at open; each block of records is read
+ * the first time a call reaches it. Should the disk then fail to give a
+ * block back, its unreadable records answer as blank and every later change
+ * of that catalogue answers MVDB_ERR_WRITE: the file is never written over.
  * Threads: must not overlap any other call; one handle per machine.
  */
 MVDB_API MVDB_HANDLE MVDB_CALL OpenMVDB(void);

@@ -1,10 +1,12 @@
 // The record array across its blocks of storage: a load that spans several
-// blocks, scans and copies that cross block edges, and an undone change
-// that gives back records from more than one block.
+// blocks, scans and copies that cross block edges, an undone change that
+// gives back records from more than one block, and blocks left in the file
+// until an access first reaches them.
 #include "storage/record_array.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -112,6 +114,101 @@ TEST(RecordArrayBlocks, AnUndoneChangeRestoresRecordsAndSizeAcrossBlocks) {
     Number n{};
     ASSERT_TRUE(array.Get(static_cast<int32_t>(kBlock), &n));
     EXPECT_EQ(n.value, 8);
+}
+
+// Blocks left in the file: a loader that counts what it is asked to read
+// and can be told to fail.
+class LazyArrayTest : public ::testing::Test {
+protected:
+    static constexpr size_t kRecords = 3 * kBlock + 10;
+
+    void SetUp() override {
+        array_.LoadLazily(kRecords, [this](uint8_t* dest, size_t first, size_t k) {
+            reads_.push_back(first);
+            const size_t n = failFrom_ > first ? std::min(k, failFrom_ - first) : 0;
+            for (size_t i = 0; i < n; ++i) {
+                const Number number{static_cast<int32_t>(first + i)};
+                std::memcpy(dest + i * sizeof(Number), &number, sizeof number);
+            }
+            return n;
+        });
+    }
+
+    // Every record holds its own index, from `from` on.
+    void ExpectNumbered(size_t from = 0) {
+        const std::vector<Number> all = array_.Snapshot();
+        for (size_t i = from; i < all.size(); ++i) ASSERT_EQ(all[i].value, static_cast<int32_t>(i)) << i;
+    }
+
+    Numbers array_;
+    std::vector<size_t> reads_;
+    size_t failFrom_ = SIZE_MAX;
+};
+
+// Nothing is read until an access reaches a block; then exactly that block
+// is read, once, and every access answers as if all had been read at once.
+TEST_F(LazyArrayTest, ABlockIsReadOnceWhenAnAccessFirstReachesIt) {
+    EXPECT_EQ(array_.Size(), static_cast<int32_t>(kRecords));
+    EXPECT_TRUE(reads_.empty());
+    Number n{};
+    ASSERT_TRUE(array_.Get(static_cast<int32_t>(kBlock + 5), &n));
+    EXPECT_EQ(n.value, static_cast<int32_t>(kBlock + 5));
+    ASSERT_TRUE(array_.Get(static_cast<int32_t>(kBlock), &n));
+    EXPECT_EQ(reads_, std::vector<size_t>{kBlock});
+    // A change of an unread record reads its block first: the rest of the
+    // block keeps what the file holds.
+    ASSERT_TRUE(array_.Set(static_cast<int32_t>(2 * kBlock + 1), Number{-1}));
+    EXPECT_EQ(reads_, (std::vector<size_t>{kBlock, 2 * kBlock}));
+    ASSERT_TRUE(array_.Get(static_cast<int32_t>(2 * kBlock), &n));
+    EXPECT_EQ(n.value, static_cast<int32_t>(2 * kBlock));
+    // A scan reads what is left, each block once.
+    EXPECT_EQ(array_.FindFirst([](const Number& r) { return r.value == -1; }),
+              static_cast<int32_t>(2 * kBlock + 1));
+    ASSERT_TRUE(
+        array_.Set(static_cast<int32_t>(2 * kBlock + 1), Number{static_cast<int32_t>(2 * kBlock + 1)}));
+    ExpectNumbered();
+    EXPECT_EQ(reads_, (std::vector<size_t>{kBlock, 2 * kBlock, 0, 3 * kBlock}));
+    EXPECT_FALSE(array_.LoadFailed());
+}
+
+// Appends go into the last block, read first; an undone append cuts back
+// to the loaded records; a replacement takes every unread block with it,
+// and its undo gives them back whole.
+TEST_F(LazyArrayTest, AppendsUndoAndReplacementKeepTheRecordsTheFileHeld) {
+    {
+        Transaction change(nullptr);
+        for (size_t i = 0; i < kBlock; ++i) array_.Append(Number{static_cast<int32_t>(kRecords + i)});
+        EXPECT_EQ(reads_, std::vector<size_t>{3 * kBlock});
+        ExpectNumbered();
+    }  // abandoned: undone
+    ASSERT_EQ(array_.Size(), static_cast<int32_t>(kRecords));
+    EXPECT_EQ(array_.Append(Number{static_cast<int32_t>(kRecords)}), static_cast<int32_t>(kRecords));
+    {
+        Transaction change(nullptr);
+        array_.Replace({Number{42}});
+        ASSERT_EQ(array_.Size(), 1);
+    }  // abandoned: undone
+    ASSERT_EQ(array_.Size(), static_cast<int32_t>(kRecords + 1));
+    ExpectNumbered();
+    EXPECT_EQ(reads_.size(), 4u);
+}
+
+// A block the loader cannot give back whole holds zero bytes where records
+// are missing, and the array says so from then on.
+TEST_F(LazyArrayTest, ABlockThatCannotBeReadWholeIsReported) {
+    failFrom_ = kBlock + 3;
+    Number n{};
+    ASSERT_TRUE(array_.Get(1, &n));
+    EXPECT_FALSE(array_.LoadFailed());
+    ASSERT_TRUE(array_.Get(static_cast<int32_t>(kBlock + 2), &n));
+    EXPECT_EQ(n.value, static_cast<int32_t>(kBlock + 2));
+    EXPECT_TRUE(array_.LoadFailed());
+    ASSERT_TRUE(array_.Get(static_cast<int32_t>(kBlock + 3), &n));
+    EXPECT_EQ(n.value, 0);
+    failFrom_ = SIZE_MAX;  // no block is read twice, so the failure stays
+    ASSERT_TRUE(array_.Get(static_cast<int32_t>(kBlock + 3), &n));
+    EXPECT_EQ(n.value, 0);
+    EXPECT_TRUE(array_.LoadFailed());
 }
 
 }  // namespace

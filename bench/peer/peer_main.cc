@@ -69,6 +69,8 @@ void PrintTable(const TableReporter& reporter) {
          "ms", 1e3, false},
         {"OpenMVDB on the 122 MB media file", "OpenMVDB/mvdb", 1, "OpenMVDB/limit", "read() of files", 1.0,
          "ms", 1e3, false},
+        {"  open, then a search that reads all", "OpenAndScan/mvdb", 1, "OpenMVDB/limit", "read() of files",
+         0, "ms", 1e3, false},
         {"a durable add (one commit each)", "Add/mvdb", 1, "DurableAdd/sqlite", "SQLite WAL FULL", 0.8, "us",
          1e6, true},
         {"  the same against one write and flush", "Add/mvdb", 1, "DurableWrite/limit", "write+fdatasync", 0,

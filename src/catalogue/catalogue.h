@@ -19,12 +19,14 @@
 //   4. the journal's lock (Journal), held while a change commits: the bytes
 //      of the change are copied out of the arrays and written under it;
 //   5. the leaves, under which nothing else is taken: a record array's inner
-//      lock (RecordArray), held for one record or one chunk of a scan (a
-//      load also reads its file into the array under it), the shared
-//      account's lock, and a file's file-access lock (RecordFile).
+//      lock (RecordArray), held for one record or one chunk of a scan (the
+//      first access to a block still in the file reads that block under
+//      it, through a file read that takes no other lock of the library's),
+//      the shared account's lock, and a file's file-access lock (RecordFile).
 // Point reads (GetMediaInfo and the like) take only the inner lock of one
 // array, and scans let go of it between chunks, so a point read never waits
-// for a scan or for a change's file writes. clang's thread-safety analysis
+// for a scan or for a change's file writes: at most for one chunk, or for
+// one block's first read from the file. clang's thread-safety analysis
 // checks the annotations that state this order.
 #pragma once
 

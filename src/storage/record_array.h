@@ -11,6 +11,13 @@
 // an add never copies the whole catalogue to grow it (a 100,000-item array
 // would otherwise be copied, and held twice, on the add that outgrows it).
 //
+// A loaded catalogue may leave its blocks in the file (LoadLazily): each is
+// read the first time any access reaches it, under the inner lock, so an
+// open reads only the header and a point read pays for one block at most.
+// The file must then keep those records as they were until they are read:
+// only the file's writer, whose own changes always read a record before
+// they replace it, loads this way.
+//
 // Scans (ForEach, FindFirst, Snapshot, CopyRange) take the inner lock for at
 // most kScanChunk records at a time and let go of it between chunks, so a
 // point read beside a scan of the whole catalogue waits for one chunk at
@@ -22,6 +29,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -67,6 +76,10 @@ public:
     // Records per block of storage: a power of two, a multiple of the scan
     // chunk.
     static constexpr size_t kBlockRecords = 1024;
+
+    // Reads `n` records from record `first` on into `dest`; answers how many
+    // it read.
+    using Loader = std::function<size_t(uint8_t* dest, size_t first, size_t n)>;
 
     // Set once, before the array is filled.
     void SetObserver(RecordObserver<Record>* observer) { observer_ = observer; }
@@ -192,8 +205,36 @@ public:
         return done;
     }
 
+    // Makes the empty array hold n records that `load` reads a block at a
+    // time, the first time an access reaches each block. `load` is called
+    // under the inner lock and must take no lock of the array's; it is
+    // dropped once every block is read. A block `load` cannot read whole
+    // keeps zero bytes where records are missing, and LoadFailed answers
+    // true from then on.
+    void LoadLazily(size_t n, Loader load) {
+        platform::CriticalSectionGuard guard(lock_);
+        if (size_ != 0 || n == 0) return;
+        const size_t blocks = (n + kBlockRecords - 1) / kBlockRecords;
+        blocks_.resize(blocks);
+        unread_.assign(blocks, true);
+        unreadCount_ = blocks;
+        loader_ = std::move(load);
+        size_ = n;
+        if (observer_) observerStale_ = true;
+    }
+
+    // True once a block left in the file could not be read back whole: the
+    // array then holds zero bytes where those records were, and must never
+    // be written over the file.
+    bool LoadFailed() const {
+        platform::CriticalSectionGuard guard(lock_);
+        return loadFailed_;
+    }
+
     void Replace(std::vector<Record> records) {
         platform::CriticalSectionGuard guard(lock_);
+        // The former records go into the undo whole, never half in the file.
+        LoadAll();
         if (Transaction::Current() != nullptr) {
             // The former blocks move into the undo: no copy of a large array.
             auto former = std::make_shared<std::pair<Blocks, size_t>>(std::move(blocks_), size_);
@@ -239,7 +280,7 @@ public:
             // A chunk never crosses a block.
             const size_t end = std::min({size_, i + kScanChunk, (i | (kBlockRecords - 1)) + 1});
             if (i >= end) return -1;
-            const Block& block = blocks_[i / kBlockRecords];
+            const Block& block = LoadedBlock(i / kBlockRecords);
             for (; i < end; ++i) {
                 if (Holds(pred, i, block[i % kBlockRecords])) return static_cast<int32_t>(i);
             }
@@ -257,7 +298,7 @@ public:
             platform::CriticalSectionGuard guard(lock_);
             const size_t end = std::min({size_, i + kScanChunk, (i | (kBlockRecords - 1)) + 1});
             if (i >= end) return;
-            const Record* records = blocks_[i / kBlockRecords].data() - (i - i % kBlockRecords);
+            const Record* records = LoadedBlock(i / kBlockRecords).data() - (i - i % kBlockRecords);
             for (; i < end; ++i) {
                 if (Holds(pred, i, records[i])) out->push_back(part(records[i]));
             }
@@ -273,7 +314,7 @@ public:
         out->clear();
         out->reserve(end - begin);
         for (size_t i = begin; i < end;) {
-            const Block& block = blocks_[i / kBlockRecords];
+            const Block& block = LoadedBlock(i / kBlockRecords);
             const size_t offset = i % kBlockRecords;
             const size_t n = std::min(end - i, block.size() - offset);
             out->insert(out->end(), block.begin() + static_cast<ptrdiff_t>(offset),
@@ -338,29 +379,72 @@ private:
     }
 
     Record& At(size_t index) MVDB_REQUIRES(lock_) {
-        return blocks_[index / kBlockRecords][index % kBlockRecords];
+        return LoadedBlock(index / kBlockRecords)[index % kBlockRecords];
     }
     const Record& At(size_t index) const MVDB_REQUIRES(lock_) {
-        return blocks_[index / kBlockRecords][index % kBlockRecords];
+        return LoadedBlock(index / kBlockRecords)[index % kBlockRecords];
+    }
+
+    // Block `b`, read from the file first when it is still there.
+    Block& LoadedBlock(size_t b) const MVDB_REQUIRES(lock_) {
+        if (unreadCount_ != 0 && unread_[b]) ReadBlock(b);
+        return blocks_[b];
+    }
+    void ReadBlock(size_t b) const MVDB_REQUIRES(lock_) {
+        Block& block = blocks_[b];
+        const size_t first = b * kBlockRecords;
+        const size_t n = std::min(kBlockRecords, size_ - first);
+        // Room for a whole block, as BlockWithRoom gives: appends into the
+        // last one never move it.
+        if (b > 0) block.reserve(kBlockRecords);
+        block.resize(n);
+        const size_t got = std::min(n, loader_(reinterpret_cast<uint8_t*>(block.data()), first, n));
+        if (got < n) {
+            std::memset(static_cast<void*>(block.data() + got), 0, (n - got) * sizeof(Record));
+            loadFailed_ = true;
+        }
+        unread_[b] = false;
+        if (--unreadCount_ == 0) ForgetLoader();
+    }
+    void LoadAll() const MVDB_REQUIRES(lock_) {
+        for (size_t b = 0; unreadCount_ != 0 && b < blocks_.size(); ++b) LoadedBlock(b);
+    }
+    void ForgetLoader() const MVDB_REQUIRES(lock_) {
+        unread_.clear();
+        unreadCount_ = 0;
+        loader_ = nullptr;
     }
 
     // The last block, or a new one when it is full. A block after the
     // first is allocated whole at once, so it never moves while it fills;
     // the first grows with its records, so a small catalogue stays small.
     Block& BlockWithRoom() MVDB_REQUIRES(lock_) {
-        if (blocks_.empty() || blocks_.back().size() == kBlockRecords) {
+        if (blocks_.empty() || LoadedBlock(blocks_.size() - 1).size() == kBlockRecords) {
             blocks_.emplace_back();
+            if (unreadCount_ != 0) unread_.push_back(false);
             if (blocks_.size() > 1) blocks_.back().reserve(kBlockRecords);
         }
         return blocks_.back();
     }
     void DropEmptyLastBlock() MVDB_REQUIRES(lock_) {
-        if (!blocks_.empty() && blocks_.back().empty()) blocks_.pop_back();
+        if (!blocks_.empty() && blocks_.back().empty()) {
+            blocks_.pop_back();
+            if (unreadCount_ != 0) unread_.pop_back();
+        }
     }
-    // Keeps the first `n` records.
+    // Keeps the first `n` records. Only records appended since the load are
+    // ever cut, so the blocks that go were read; the one that becomes last
+    // is read before it shrinks.
     void Truncate(size_t n) MVDB_REQUIRES(lock_) {
         if (n >= size_) return;
-        blocks_.resize((n + kBlockRecords - 1) / kBlockRecords);
+        const size_t blocks = (n + kBlockRecords - 1) / kBlockRecords;
+        if (blocks > 0) LoadedBlock(blocks - 1);
+        if (unreadCount_ != 0) {
+            for (size_t b = blocks; b < unread_.size(); ++b) unreadCount_ -= unread_[b] ? 1 : 0;
+            unread_.resize(blocks);
+            if (unreadCount_ == 0) ForgetLoader();
+        }
+        blocks_.resize(blocks);
         if (!blocks_.empty()) blocks_.back().resize(n - (blocks_.size() - 1) * kBlockRecords);
         size_ = n;
     }
@@ -400,8 +484,16 @@ private:
     template <typename, typename>
     friend class Store;
     mutable platform::CriticalSection lock_;
-    Blocks blocks_ MVDB_GUARDED_BY(lock_);
+    // Mutable because a read may bring a block in from the file: the
+    // records the array holds do not change by it.
+    mutable Blocks blocks_ MVDB_GUARDED_BY(lock_);
     size_t size_ MVDB_GUARDED_BY(lock_) = 0;
+    // Which blocks are still only in the file, how many, and what reads
+    // them; all empty once every block is read.
+    mutable std::vector<bool> unread_ MVDB_GUARDED_BY(lock_);
+    mutable size_t unreadCount_ MVDB_GUARDED_BY(lock_) = 0;
+    mutable Loader loader_ MVDB_GUARDED_BY(lock_);
+    mutable bool loadFailed_ MVDB_GUARDED_BY(lock_) = false;
     RecordObserver<Record>* observer_ = nullptr;
     // Set when the records changed without the observer being told: it is
     // rebuilt whole by the next RefreshObserver or reset.

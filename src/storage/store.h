@@ -58,6 +58,7 @@ public:
     int32_t SaveAll() MVDB_REQUIRES(storeLock_) {
         if (!file_.IsOpen()) return -1;
         if (!file_.IsWriter()) return policy_.saveWithoutWriterResult;
+        if (records_.LoadFailed()) return RefuseChange();
         return Transaction::Within([this](Transaction& change) {
             change.Touch(this, kWholeFile, [this](CollectedChange& out) {
                 // The latest records at commit time; the header after them.
@@ -79,6 +80,7 @@ public:
         if (!file_.IsOpen()) return 0;  // nothing to write to: the change stays in memory
         if (!file_.IsWriter()) return policy_.writeWithoutWriterResult;
         if (!file_.IsOpen() || !records_.InRange(index)) return 0;
+        if (records_.LoadFailed()) return RefuseChange();
         return Transaction::Within([this, index](Transaction& change) {
             change.Touch(this, index, [this, index](CollectedChange& out) {
                 Record record;
@@ -97,6 +99,7 @@ public:
     int32_t WriteRange(int32_t first, int32_t n) MVDB_REQUIRES(storeLock_) {
         if (!file_.IsOpen() || n <= 0) return 0;
         if (!file_.IsWriter()) return policy_.writeWithoutWriterResult;
+        if (records_.LoadFailed()) return RefuseChange();
         return Transaction::Within([this, first, n](Transaction& change) {
             change.Touch(this, kRangeKeyBase - first, [this, first, n](CollectedChange& out) {
                 if (committedCount_ == kUnknownCount) committedCount_ = file_.StoredCount();
@@ -169,18 +172,30 @@ protected:
         return false;
     }
 
-    // Reads the header and, when it is sound, the records into the array
-    // under the store lock. Returns the header state; `recordsRead` tells
-    // how many records arrived, `count` what the file claimed.
+    // Reads the header and, when it is sound, loads the records under the
+    // store lock. Returns the header state; `recordsRead` tells how many
+    // records the array holds now, `count` what the file claimed.
+    //
+    // The writer leaves the records in the file until they are first used
+    // (RecordArray::LoadLazily): no one else writes its file, and its own
+    // changes read a record before they write it. Any other opener reads
+    // them all now, because the writer may change the file later.
     HeaderState LoadRecords(DBAccount* accountTarget, int32_t* count, int32_t* recordsRead,
                             const std::function<bool(const DBAccount&)>& accountIsSound = nullptr) {
         *recordsRead = 0;
         const HeaderState state = file_.ReadHeader(accountTarget, count, accountIsSound);
         if (state != HeaderState::kSound || *count <= 0) return state;
         platform::CriticalSectionGuard guard(storeLock_);
-        *recordsRead = static_cast<int32_t>(records_.AppendRaw(
-            file_.WholeRecordsAvailable(*count),
-            [this](uint8_t* dest, size_t first, size_t n) { return file_.ReadRecords(first, n, dest); }));
+        const size_t available = file_.WholeRecordsAvailable(*count);
+        const auto read = [this](uint8_t* dest, size_t first, size_t n) {
+            return file_.ReadRecords(first, n, dest);
+        };
+        if (file_.IsWriter()) {
+            records_.LoadLazily(available, read);
+            *recordsRead = static_cast<int32_t>(available);
+        } else {
+            *recordsRead = static_cast<int32_t>(records_.AppendRaw(available, read));
+        }
         return state;
     }
 
@@ -191,6 +206,13 @@ protected:
         const HeaderState state = load(&block);
         account_.Update([&](DBAccount& shared) { shared = block; });
         return state;
+    }
+
+    // A store that could not read back records it left in the file never
+    // writes records again: the file still holds them and memory does not.
+    // The change it is part of fails whole (MVDB_ERR_WRITE).
+    static int32_t RefuseChange() {
+        return Transaction::Within([](Transaction& change) { change.Refuse(); });
     }
 
     // Writes the count at commit time, after the records, when the file's differs.

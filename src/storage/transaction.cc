@@ -83,13 +83,20 @@ void Transaction::Collect(CollectedChange& change) const {
     change.change.infoSteps = infoSteps_;
 }
 
+void Transaction::Refuse() {
+    if (outer_ != nullptr) return outer_->Refuse();
+    refused_ = true;
+}
+
 int32_t Transaction::Commit() {
     if (outer_ != nullptr || done_) return 0;
     done_ = true;
-    if (entries_.empty() && infoSteps_.empty()) return 0;
-    const auto collect = [this](CollectedChange& change) { Collect(change); };
-    const bool ok = journal_ != nullptr ? journal_->Commit(collect) : CommitWithoutJournal(collect);
-    if (ok) return 0;
+    if (!refused_) {
+        if (entries_.empty() && infoSteps_.empty()) return 0;
+        const auto collect = [this](CollectedChange& change) { Collect(change); };
+        const bool ok = journal_ != nullptr ? journal_->Commit(collect) : CommitWithoutJournal(collect);
+        if (ok) return 0;
+    }
     if (undoOnFailure_) Rollback();
     // Temporary files of the failed change never become pieces.
     for (const format::InfoStep& step : infoSteps_) {

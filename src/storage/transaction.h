@@ -49,6 +49,9 @@ public:
     void Touch(const void* owner, int64_t key, Collector collect, bool finish = false);
     // Registers how to undo a memory change made in this transaction.
     void OnRollback(std::function<void()> undo);
+    // Marks the change as one that must not be made: its commit writes
+    // nothing, undoes its memory changes and answers MVDB_ERR_WRITE.
+    void Refuse();
 
     // Writes an info file's new content under a temporary name now (flushed);
     // it becomes `name` in the folder when the change commits. False when it
@@ -75,6 +78,7 @@ private:
     Journal* journal_;
     bool undoOnFailure_;
     bool done_ = false;
+    bool refused_ = false;
     std::vector<Entry> entries_;
     std::vector<std::function<void()>> undo_;
     std::string infoFolder_;
