@@ -174,7 +174,9 @@ void CheckChangedLimit(benchmark::State& state) {
     }
 }
 
-void OpenMvdb(benchmark::State& state) {
+// Opens and closes the database once an iteration, with use(handle) between.
+template <typename Use>
+void OpenUseClose(benchmark::State& state, Use&& use) {
     World::Get().CloseHandle();
     for (auto _ : state) {
         MVDB_HANDLE h = OpenMVDB();
@@ -182,25 +184,24 @@ void OpenMvdb(benchmark::State& state) {
             state.SkipWithError("OpenMVDB failed");
             break;
         }
-        if (GetMediaCount(h) != kItems) state.SkipWithError("wrong count");
+        use(h);
         CloseMVDB(h);
     }
+}
+
+void OpenMvdb(benchmark::State& state) {
+    OpenUseClose(state, [&state](MVDB_HANDLE h) {
+        if (GetMediaCount(h) != kItems) state.SkipWithError("wrong count");
+    });
 }
 
 // An open followed by one text search, which reads every record: where
 // the reading an open leaves out is paid.
 void OpenAndScanMvdb(benchmark::State& state) {
-    World::Get().CloseHandle();
     FindCriteria text = bench::TitleTextNode(kTitlePattern);
-    for (auto _ : state) {
-        MVDB_HANDLE h = OpenMVDB();
-        if (h == MVDB_INVALID_HANDLE) {
-            state.SkipWithError("OpenMVDB failed");
-            break;
-        }
+    OpenUseClose(state, [&state, &text](MVDB_HANDLE h) {
         if (FindMedia(h, 0, &text, 0) != kTitleMatches) state.SkipWithError("wrong answer");
-        CloseMVDB(h);
-    }
+    });
 }
 
 // read() of the three files into memory of their size.

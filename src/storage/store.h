@@ -79,7 +79,7 @@ public:
     int32_t WriteRecord(int32_t index) MVDB_REQUIRES(storeLock_) {
         if (!file_.IsOpen()) return 0;  // nothing to write to: the change stays in memory
         if (!file_.IsWriter()) return policy_.writeWithoutWriterResult;
-        if (!file_.IsOpen() || !records_.InRange(index)) return 0;
+        if (!records_.InRange(index)) return 0;
         if (records_.LoadFailed()) return RefuseChange();
         return Transaction::Within([this, index](Transaction& change) {
             change.Touch(this, index, [this, index](CollectedChange& out) {
